@@ -1,0 +1,9 @@
+#pragma once
+
+// Application identifiers of the phone's application manager.
+struct AM_Global
+{
+    enum Apps : int {
+        APP_LIGHTSHOW = 77,
+    };
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "amglobal.h"
+
+#include <QString>
+
+// The phone's settings manager: the user's system settings from
+// /ezx_user/download/appwrite/setup/ezx_system.cfg ("Brightness" lives in group
+// "SYS_SYSTEM_SET"). Read afresh at every call.
+class SETUP_SET_Manager
+{
+public:
+    SETUP_SET_Manager(AM_Global::Apps app, bool writable);
+
+    // value = the setting as an unsigned decimal, or defaultValue when it is absent or not a
+    // number. Returns 1 when the setting was found, 0 when the default was used.
+    int getSettingInfo(const QString &group, const QString &key, unsigned int &value,
+                       unsigned int defaultValue);
+
+    static QString systemConfigPath();
+};

@@ -1,0 +1,58 @@
+#pragma once
+
+// The keypad light (/dev/keylight) and the framebuffer (/dev/fb0), whose driver also runs the
+// display backlight. Programs open the nodes by their phone names and send the phone's
+// requests; the backend behind these calls is chosen once per process from EZX_LIGHTS:
+//
+//   phone      the device nodes (through phonePath) and ioctl, request numbers as they are
+//   sim:FILE   a simulated pair of lights that logs every event to FILE (see lights_sim.cpp)
+//
+// Results follow ioctl: 0 or a positive value on success, -1 with errno set on failure.
+
+// /dev/keylight, argument 0.
+constexpr unsigned long LIGHT_KEYPAD_ON = 0xF0;
+constexpr unsigned long LIGHT_KEYPAD_OFF = 0xF2;
+
+// /dev/fb0.
+constexpr unsigned long LIGHT_FB_BLANK = 0x4611;          // FBIOBLANK; argument 0 unblanks
+constexpr unsigned long LIGHT_FB_BACKLIGHT = 0x4619;      // argument 1 on, 0 off; level kept
+constexpr unsigned long LIGHT_FB_GET_BACKLIGHT = 0x461A;  // argument: unsigned char *, nonzero = on
+constexpr unsigned long LIGHT_FB_SET_LEVEL = 0x461B;      // argument: the level itself
+constexpr unsigned long LIGHT_FB_GET_LEVEL = 0x461C;      // argument: int *
+
+constexpr const char *LIGHT_NODE_FB = "/dev/fb0";
+constexpr const char *LIGHT_NODE_KEYPAD = "/dev/keylight";
+
+int lightOpen(const char *node, int flags);
+int lightRequest(int fd, unsigned long request, unsigned long arg);
+int lightRequest(int fd, unsigned long request, void *arg);
+int lightClose(int fd);
+
+// Backends behind the calls above; one file each.
+class LightBackend
+{
+public:
+    virtual ~LightBackend() = default;
+    virtual int open(const char *node, int flags) = 0;
+    virtual int request(int fd, unsigned long request, unsigned long arg) = 0;
+    virtual int close(int fd) = 0;
+};
+
+LightBackend *makePhoneLights();
+LightBackend *makeSimLights(const char *logFile);
+
+// The backend in use; made from EZX_LIGHTS on first use.
+LightBackend &lights();
+
+// Tests only: forget the backend, so that the next call reads EZX_LIGHTS again.
+void lightsReset();
+
+// The simulated lights' state, for in-process tests; false when the sim is not in use.
+struct SimLightState
+{
+    bool backlightOn;
+    int level;
+    bool keypadOn;
+    bool blanked;
+};
+bool lightSimState(SimLightState *state);

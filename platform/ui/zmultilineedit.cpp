@@ -1,0 +1,8 @@
+#include "zmultilineedit.h"
+
+ZMultiLineEdit::ZMultiLineEdit(QWidget *parent, const char *name) : QLineEdit(parent)
+{
+    if (name)
+        setObjectName(QString::fromLatin1(name));
+    adjustSize();
+}
