@@ -59,8 +59,8 @@ public:
 
     // Packs items into the gzip-compressed tar archive saveDir + "/" + archiveName, each
     // under its last path component when viaTempDir is non-zero (through the temporary folder
-    // /mmc/mmca1/.tartmp, removed afterwards), else under its path as given. Leaves "/" as the
-    // working directory after a run through the temporary folder.
+    // /mmc/mmca1/.tartmp, emptied first and removed afterwards), else under its path as given.
+    // Once the temporary folder was made, "/" is left as the working directory.
     int compressFile(QStringList items, QString archiveName, QString saveDir, int viaTempDir);
 
 private:
