@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
-#include <ctime>
+#include <thread>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -37,11 +38,16 @@ bool needsDotSlash(const QString &path)
     return colon >= 0 && (slash < 0 || colon < slash);
 }
 
-// Waits for pid, calling the hook between looks. False when the child cannot be waited for.
+// Waits for pid, calling the hook every shellWaitIntervalMs. Looks start 1 ms apart and grow
+// to the interval, so a short command (one cp of many) does not wait out a whole interval.
+// False when the child cannot be waited for.
 bool waitFor(pid_t pid, int &status)
 {
+    using Clock = std::chrono::steady_clock;
     const std::function<void()> hook = waitHook();
-    const timespec pause{0, shellWaitIntervalMs * 1000L * 1000L};
+    const auto interval = std::chrono::milliseconds(shellWaitIntervalMs);
+    auto pause = std::chrono::milliseconds(1);
+    auto lastHook = Clock::now();
     for (;;) {
         const pid_t done = waitpid(pid, &status, hook ? WNOHANG : 0);
         if (done == pid)
@@ -49,8 +55,12 @@ bool waitFor(pid_t pid, int &status)
         if (done < 0 && errno != EINTR)
             return false;
         if (done == 0) {
-            hook();
-            nanosleep(&pause, nullptr);
+            if (Clock::now() - lastHook >= interval) {
+                hook();
+                lastHook = Clock::now();
+            }
+            std::this_thread::sleep_for(pause);
+            pause = std::min(pause * 2, interval);
         }
     }
 }
