@@ -14,6 +14,7 @@
 
 #include <QFileInfo>
 #include <QLabel>
+#include <QScrollBar>
 
 namespace {
 
@@ -67,6 +68,12 @@ void CompressWin::initComponent()
 {
     pContent = getContentWidget(true);
     pContent->enableClipper(true);
+    // The list reaches far below the screen; a slim scroll bar leaves the fields their width.
+    pContent->verticalScrollBar()->setStyleSheet(QStringLiteral(
+        "QScrollBar:vertical { width: 6px; background: #eef1f6; border: none; margin: 0; }"
+        "QScrollBar::handle:vertical { background: #8ea3c4; border-radius: 3px; min-height: 24px; }"
+        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }"));
 
     QWidget *cst = getCSTWidget(true);
     pMenuBtn = new ZPushButton(QStringLiteral("CST_Menu"), cst, 6, -1, -1);
@@ -125,6 +132,11 @@ void CompressWin::initComponent()
     pFileList = new MyClass_ButtonGroup(1, Qt::Horizontal,
                                         readLabCap(QStringLiteral("Win_Caption3"), gb(listTitle)),
                                         view, "pFileList");
+    // A title over a rule rather than a frame: the right edge lies under the scroll bar.
+    pFileList->setStyleSheet(QStringLiteral(
+        "MyClass_ButtonGroup { border: none; border-top: 1px solid #8ea3c4; margin-top: 8px;"
+        " padding-top: 6px; }"
+        "MyClass_ButtonGroup::title { subcontrol-origin: margin; left: 2px; padding: 0 4px; }"));
     pFileList->setMinimumWidth(240);
     pFileList->resize(240, 1000);
     pFileList->move(0, y4);
