@@ -1,0 +1,3 @@
+#include "appcurrentname.h"
+
+QString AppCurrentName;

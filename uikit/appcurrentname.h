@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QString>
+
+// Absolute path of the running executable (directory, "/", file name). A null string until
+// the application object records it; the caption lookup finds the language file from it.
+extern QString AppCurrentName;
