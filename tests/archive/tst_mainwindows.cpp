@@ -1,3 +1,6 @@
+// Mouse clicks take the window system's way in, where modal boxes block them as they block a user.
+#define QTEST_QPA_MOUSE_HANDLING
+
 #include "appcurrentname.h"
 #include "compresswin.h"
 #include "mainwindows.h"
@@ -311,6 +314,11 @@ void TestMainWindows::longExtractionKeepsTheProgressBoxAlive()
     QCOMPARE(extraBoxes, 0);
     QCOMPARE(texts.value(1), extracted);
     QVERIFY(QFile::exists(phone->path("/mmc/mmca1/music/song.txt")));
+
+    // Once the job is over the same click reaches the window again.
+    BoxAnswers again({1});
+    QTest::mouseClick(window->findChild<ZPushButton *>("pMidBtn"), Qt::LeftButton);
+    QCOMPARE(again.texts.size(), 1);
 }
 
 int main(int argc, char **argv)
