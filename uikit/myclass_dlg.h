@@ -33,6 +33,10 @@ public:
     QString getAppName(bool full) const;
     QString readLabCap(const QString &key, const QString &defaultText) const;
 
+protected:
+    ZScrollView *contentArea() const { return dlgContent; }
+    MyClass_ZWidget *cstArea() const { return dlgCst; }
+
 private:
     void initParts();
     void layoutFor(Dlg_Size dlgSize);

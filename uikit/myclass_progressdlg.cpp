@@ -1,5 +1,8 @@
 #include "myclass_progressdlg.h"
 
+#include "myclass_zwidget.h"
+#include "zscrollview.h"
+
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -23,6 +26,10 @@ MyClass_ProgressDlg::MyClass_ProgressDlg(const QString &captionKey, const QStrin
 {
     setStyleSheet(QStringLiteral(
         "MyClass_ProgressDlg { background: white; border: 2px solid #1d3f73; }"));
+    // A waiting box has nothing to scroll and no soft keys: those areas would only cover
+    // its frame.
+    contentArea()->hide();
+    cstArea()->hide();
     initComponent(captionKey, defaultText);
 }
 
@@ -99,6 +106,10 @@ void MyClass_ProgressDlg::addBusyLine()
     busyBar->setObjectName(QStringLiteral("busyBar"));
     busyBar->setRange(0, 0);
     busyBar->setTextVisible(false);
+    // Styled chunks make the busy bar a run of blocks moving along, not a full bar.
+    busyBar->setStyleSheet(QStringLiteral(
+        "QProgressBar { border: 1px solid #8ea3c4; border-radius: 2px; background: #eef1f6; }"
+        "QProgressBar::chunk { background: #3b6fb6; width: 8px; margin: 1px; }"));
     busyBar->setGeometry(14, top + 2, 150, busyLineHeight - 4);
     busyBar->show();
     elapsedLabel = new QLabel(this);
