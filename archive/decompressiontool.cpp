@@ -1,0 +1,292 @@
+#include "decompressiontool.h"
+
+#include "phonepath.h"
+#include "shellcommand.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+
+#include <algorithm>
+
+#include <sys/stat.h>
+
+namespace {
+
+const char tempDirPath[] = "/mmc/mmca1/.tartmp";
+
+// The file name without its directory.
+QString nameOf(const QString &path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+// Everything after the first dot of the name: backup.tar.gz -> tar.gz, my.backup.tar.gz ->
+// backup.tar.gz, no dot -> "".
+QString completeSuffix(const QString &path)
+{
+    const QString name = nameOf(path);
+    const int dot = name.indexOf(QLatin1Char('.'));
+    return dot < 0 ? QString::fromLatin1("") : name.mid(dot + 1);
+}
+
+// The name up to the first dot.
+QString baseName(const QString &path)
+{
+    const QString name = nameOf(path);
+    const int dot = name.indexOf(QLatin1Char('.'));
+    return dot < 0 ? name : name.left(dot);
+}
+
+// The directory part as written ("." for a bare name; "" for a name in "/", so that the
+// default folder of /a.rar is /a).
+QString directoryOf(const QString &path)
+{
+    const int slash = path.lastIndexOf(QLatin1Char('/'));
+    return slash < 0 ? QStringLiteral(".") : path.left(slash);
+}
+
+// The name an item gets when copied into a folder: its last path component.
+QString lastComponent(QString path)
+{
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    return nameOf(path);
+}
+
+bool isToolMissing(const ShellStatus &status)
+{
+    return status.end == ShellStatus::NotRun
+           || (status.end == ShellStatus::Exited && (status.code == 126 || status.code == 127));
+}
+
+int toolResult(const ShellStatus &status, int worstAccepted)
+{
+    if (status.exitedWithin(worstAccepted))
+        return DecompressionTool::Done;
+    return isToolMissing(status) ? DecompressionTool::ToolMissing : DecompressionTool::ToolFailed;
+}
+
+// unzip reads "*", "?" and "[" in its archive argument as wildcards, so a[1].zip would
+// extract a1.zip instead. Only the last component is matched; there unzip takes "[x]" for x
+// and "\\" for a backslash.
+QString unzipLiteral(const QString &path)
+{
+    static const QString wild = QStringLiteral("*?[");
+    if (std::none_of(path.begin(), path.end(), [](QChar c) { return wild.contains(c); }))
+        return path;
+    const int start = path.lastIndexOf(QLatin1Char('/')) + 1;
+    QString escaped = path.left(start);
+    for (QChar c : QStringView(path).mid(start)) {
+        if (c == QLatin1Char('\\'))
+            escaped += QLatin1String("\\\\");
+        else if (wild.contains(c))
+            escaped += QLatin1Char('[') + c + QLatin1Char(']');
+        else
+            escaped += c;
+    }
+    return escaped;
+}
+
+bool existsOrDangles(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+} // namespace
+
+DecompressionTool::DecompressionTool(const QString &archivePath, const QString &targetFolder)
+{
+    if (!archivePath.isNull() && QFileInfo::exists(archivePath))
+        fileName = archivePath;
+    if (!targetFolder.isNull())
+        decomPath = targetFolder;
+}
+
+DecompressionTool::~DecompressionTool() = default;
+
+bool DecompressionTool::setFileName(const QString &path)
+{
+    if (path.isNull() || !QFileInfo::exists(path))
+        return false;
+    fileName = path;
+    return true;
+}
+
+bool DecompressionTool::setDecomPath(const QString &path)
+{
+    if (path.isNull())
+        return false;
+    const QString defaultPath = getDefaultDecomPath();
+    if (!QFileInfo(path).isDir() && (defaultPath.isNull() || path != defaultPath))
+        return false;
+    decomPath = path;
+    return true;
+}
+
+QString DecompressionTool::getDefaultDecomPath()
+{
+    if (fileName.isNull() || !QFileInfo::exists(fileName))
+        return QString();
+    return directoryOf(fileName) + QLatin1Char('/') + baseName(fileName);
+}
+
+int DecompressionTool::decompressionFile()
+{
+    using Extractor = int (DecompressionTool::*)();
+    static const Extractor extractors[] = {
+        &DecompressionTool::decompressionFile_targz, &DecompressionTool::decompressionFile_gz,
+        &DecompressionTool::decompressionFile_tar,   &DecompressionTool::decompressionFile_bz2,
+        &DecompressionTool::decompressionFile_bz,    &DecompressionTool::decompressionFile_zip,
+        &DecompressionTool::decompressionFile_rar,
+    };
+    // At most one type matches; the others refuse without doing anything.
+    for (Extractor extractor : extractors) {
+        const int result = (this->*extractor)();
+        if (result != Refused)
+            return result;
+    }
+    return Refused;
+}
+
+int DecompressionTool::decompressionFile_targz()
+{
+    return extract(QStringLiteral("tar.gz"), QStringLiteral("tar zxf "), QStringLiteral(" -C "));
+}
+
+// A .gz file is taken for a gzip-compressed tar archive.
+int DecompressionTool::decompressionFile_gz()
+{
+    return extract(QStringLiteral("gz"), QStringLiteral("tar zxf "), QStringLiteral(" -C "));
+}
+
+int DecompressionTool::decompressionFile_tar()
+{
+    return extract(QStringLiteral("tar"), QStringLiteral("tar xf "), QStringLiteral(" -C "));
+}
+
+int DecompressionTool::decompressionFile_bz2()
+{
+    return extract(QStringLiteral("bz2"), QStringLiteral("tar jxf "), QStringLiteral(" -C "));
+}
+
+int DecompressionTool::decompressionFile_bz()
+{
+    return extract(QStringLiteral("bz"), QStringLiteral("tar jxf "), QStringLiteral(" -C "));
+}
+
+int DecompressionTool::decompressionFile_zip()
+{
+    return extract(QStringLiteral("zip"), QStringLiteral("unzip -o "), QStringLiteral(" -x -d "));
+}
+
+int DecompressionTool::decompressionFile_rar()
+{
+    return extract(QStringLiteral("rar"), QStringLiteral("unrar x -ad "), QStringLiteral(" "));
+}
+
+int DecompressionTool::extract(const QString &type, const QString &lineHead, const QString &lineMiddle)
+{
+    // 1. An archive that is there, 2. of this type.
+    if (fileName.isNull() || !QFileInfo::exists(fileName))
+        return Refused;
+    if (completeSuffix(fileName) != type)
+        return Refused;
+    // 3. An existing target folder, or the default one, made here. A folder that could not
+    // be made refuses: some unrar versions extract nothing into a missing one and say "All OK".
+    if (!QFileInfo(decomPath).isDir()) {
+        if (decomPath != getDefaultDecomPath())
+            return Refused;
+        ::mkdir(QFile::encodeName(decomPath).constData(), 0777);
+        if (!QFileInfo(decomPath).isDir())
+            return Refused;
+    }
+    // 4.-6. Warnings (exit status 1 of tar, unzip and unrar) still leave the archive extracted.
+    const QString archive = type == QLatin1String("zip") ? unzipLiteral(fileName) : fileName;
+    const QString line = lineHead + shellQuotePath(archive) + lineMiddle + shellQuotePath(decomPath);
+    return toolResult(runShellCommand(line), 1);
+}
+
+int DecompressionTool::compressFile(QStringList items, QString archiveName, QString saveDir, int viaTempDir)
+{
+    // 1.
+    if (archiveName.isNull() || saveDir.isNull())
+        return Refused;
+    if (items.isEmpty())
+        return NoItems;
+    QString archive = saveDir + QLatin1Char('/') + archiveName;
+
+    // 10. Items packed under their paths as given, from the working directory.
+    if (!viaTempDir) {
+        QString names;
+        for (const QString &item : items)
+            names += shellQuotePath(item) + QLatin1Char(' ');
+        return toolResult(runShellCommand(QLatin1String("tar zcf ") + shellQuotePath(archive)
+                                          + QLatin1Char(' ') + names), 1);
+    }
+
+    // tar runs inside the temporary folder: a relative archive path would land there and be
+    // removed with it.
+    if (QFileInfo(archive).isRelative())
+        archive = QDir::currentPath() + QLatin1Char('/') + archive;
+
+    // Items meet in one folder under their last path components: two different items under
+    // one name would overwrite each other. The same item chosen twice is copied once.
+    QStringList toCopy;
+    QHash<QString, QString> itemByName;
+    for (const QString &item : items) {
+        const QString name = lastComponent(item);
+        const QString identity = QDir::cleanPath(QFileInfo(item).absoluteFilePath());
+        const auto known = itemByName.constFind(name);
+        if (known != itemByName.constEnd()) {
+            if (*known != identity)
+                return DuplicateName;
+            continue;
+        }
+        itemByName.insert(name, identity);
+        toCopy << item;
+    }
+
+    // 3.-4. A fresh, empty temporary folder: one left by an interrupted run holds old items.
+    const QString tempDir = phonePath(QString::fromLatin1(tempDirPath));
+    const QString tempWord = shellQuotePath(tempDir);
+    const QString removeTemp = QLatin1String("rm -rf ") + tempWord;
+    const auto finish = [&](int result) {
+        QDir::setCurrent(QStringLiteral("/"));
+        runShellCommand(removeTemp);
+        return result;
+    };
+    if (existsOrDangles(tempDir))
+        runShellCommand(removeTemp);
+    if (existsOrDangles(tempDir))
+        return NoTempDir;
+    const ShellStatus made = runShellCommand(QLatin1String("mkdir ") + tempWord);
+    runShellCommand(QLatin1String("chmod 777 ") + tempWord);
+    if (!QFileInfo(tempDir).isDir())
+        return isToolMissing(made) ? ToolMissing : NoTempDir;
+
+    // 5. Every copy must succeed, or the archive would silently lack an item.
+    for (const QString &item : toCopy) {
+        const QString head = QFileInfo(item).isDir() ? QStringLiteral("cp -rf ") : QStringLiteral("cp -f ");
+        const ShellStatus copied = runShellCommand(head + shellQuotePath(item) + QLatin1Char(' ') + tempWord);
+        if (!copied.exitedWithin(0))
+            return finish(isToolMissing(copied) ? ToolMissing : CopyFailed);
+    }
+
+    // 6. Everything the copies made, hidden entries and symbolic links included.
+    const QStringList names = QDir(tempDir).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    // Fewer entries than items: a card that ignores case has merged two names.
+    if (names.size() < toCopy.size())
+        return finish(DuplicateName);
+
+    // 7.-9.
+    if (!QDir::setCurrent(tempDir))
+        return finish(NoTempDir);
+    QString line = QLatin1String("tar zcf ") + shellQuotePath(archive) + QLatin1Char(' ');
+    for (const QString &name : names)
+        line += shellQuotePath(name) + QLatin1Char(' ');
+    return finish(toolResult(runShellCommand(line), 1));
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+
+// Writes RAR 4 archives for the tests: every entry stored without compression, names in the
+// archive with backslash separators as DOS and Windows archivers write them.
+struct RarEntry
+{
+    QByteArray name;  // "/" or "\" separated, ASCII
+    QByteArray data;
+    bool folder = false;
+};
+
+QByteArray rar4Archive(const QList<RarEntry> &entries);
