@@ -22,8 +22,19 @@ private slots:
     void languageFileFilledOnFirstUse();
 
 private:
+    // A copy of the program in the phone tree, so that its language file starts out missing
+    // and the build's own stays untouched.
+    QString copyProgram(const PhoneTree &phone) const;
+
     QString kest;
 };
+
+QString TestKestProgram::copyProgram(const PhoneTree &phone) const
+{
+    phone.mkdir("/apps/kest");
+    const QString program = phone.path("/apps/kest/kest");
+    return QFile::copy(kest, program) ? program : QString();
+}
 
 void TestKestProgram::initTestCase()
 {
@@ -51,7 +62,7 @@ void TestKestProgram::leavingThroughTheExitQuestion()
     env.insert("EZX_UI_SCRIPT", "wait 200; click pExitBtn; wait 200; answer 1; wait 200;"
                                 "click pExitBtn; wait 200; answer 0; wait 3000; quit 7");
     run.setProcessEnvironment(env);
-    run.start(kest);
+    run.start(copyProgram(phone));
     QVERIFY(run.waitForFinished(15000));
     // The first answer keeps the program; the second ends the event loop, and kest then
     // exits with status 1 (7 would mean the window outlived the question).
@@ -73,10 +84,8 @@ void TestKestProgram::languageFileFilledOnFirstUse()
     QFETCH(QStringList, arguments);
     QFETCH(bool, throughSearchPath);
     PhoneTree phone;
-    // A copy of the program, so that its language file starts out missing.
-    phone.mkdir("/apps/kest");
-    const QString program = phone.path("/apps/kest/kest");
-    QVERIFY(QFile::copy(kest, program));
+    const QString program = copyProgram(phone);
+    QVERIFY(!program.isEmpty());
     phone.mkdir("/work");
 
     QProcess run;
