@@ -13,6 +13,7 @@
 #include "boxanswers.h"
 #include "modal.h"
 #include "phonetree.h"
+#include "rarwriter.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -37,6 +38,8 @@ private slots:
     void missingArchiveArgumentLeavesTargetEmpty();
     void extraction_data();
     void extraction();
+    void extractsEveryType_data();
+    void extractsEveryType();
     void pickedFolderThatWentAwayIsNotReplaced();
     void newArchiveResetsTheTarget();
     void menuOpensANewCompressionWindowEachTime();
@@ -185,6 +188,47 @@ void TestMainWindows::extraction()
     QCOMPARE(press("pMidBtn", answers), boxes);
     QCOMPARE(QFile::exists(phone->path("/mmc/mmca1/music/song.txt")), songExtracted);
     QVERIFY(!window->findChild<MyClass_ProgressDlg *>());
+}
+
+void TestMainWindows::extractsEveryType_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("packer");  // run in the source folder; empty: RAR
+    QTest::newRow("tar.gz") << "a.tar.gz" << QStringList{"tar", "czf", "OUT", "song.txt"};
+    QTest::newRow("gz") << "a.gz" << QStringList{"tar", "czf", "OUT", "song.txt"};
+    QTest::newRow("tar") << "a.tar" << QStringList{"tar", "cf", "OUT", "song.txt"};
+    QTest::newRow("bz2") << "a.bz2" << QStringList{"tar", "cjf", "OUT", "song.txt"};
+    QTest::newRow("bz") << "a.bz" << QStringList{"tar", "cjf", "OUT", "song.txt"};
+    QTest::newRow("zip") << "a.zip" << QStringList{"zip", "-q", "OUT", "song.txt"};
+    QTest::newRow("rar") << "a.rar" << QStringList();
+}
+
+// Opened from the command line, as bz2 and bz archives can only be: the picker does not
+// offer them.
+void TestMainWindows::extractsEveryType()
+{
+    QFETCH(QString, name);
+    QFETCH(QStringList, packer);
+    const QString archive = phone->path("/mmc/mmca1/" + name);
+    if (packer.isEmpty()) {
+        phone->write("/mmc/mmca1/" + name, rar4Archive({{"song.txt", "hello\n"}}));
+    } else {
+        phone->write("/src/song.txt", "hello\n");
+        packer.replaceInStrings("OUT", archive);
+        QProcess pack;
+        pack.setWorkingDirectory(phone->path("/src"));
+        pack.start(packer.takeFirst(), packer);
+        QVERIFY(pack.waitForFinished() && pack.exitCode() == 0);
+    }
+    openWindow(archive);
+    QCOMPARE(field("pPathEdit"), phone->path("/mmc/mmca1/a"));
+    QCOMPARE(press("pMidBtn", {0, 0}).value(1), extracted);
+    QDirIterator found(phone->path("/mmc/mmca1/a"), {"song.txt"}, QDir::Files,
+                       QDirIterator::Subdirectories);
+    QVERIFY(found.hasNext());
+    QFile song(found.next());
+    QVERIFY(song.open(QIODevice::ReadOnly));
+    QCOMPARE(song.readAll(), QByteArray("hello\n"));
 }
 
 void TestMainWindows::pickedFolderThatWentAwayIsNotReplaced()
