@@ -19,6 +19,14 @@ void appendU32(std::vector<unsigned char> &out, std::uint32_t value)
         out.push_back(static_cast<unsigned char>(value >> shift));
 }
 
+void appendStep(std::vector<unsigned char> &out, const SchemeStep &step)
+{
+    out.push_back(static_cast<unsigned char>(step.duration));
+    out.push_back(static_cast<unsigned char>(step.duration >> 8));
+    out.push_back(step.backlight);
+    out.push_back(step.keypad);
+}
+
 } // namespace
 
 SchemeEntry schemeEntry(const unsigned char *index, std::size_t length, int scheme)
@@ -43,16 +51,18 @@ SchemeStep decodeStep(const unsigned char *bytes)
     return step;
 }
 
-void appendEntry(std::vector<unsigned char> &out, const SchemeEntry &entry)
+std::vector<unsigned char> encodeSchemes(const std::vector<std::vector<SchemeStep>> &schemes)
 {
-    appendU32(out, entry.offset);
-    appendU32(out, entry.steps);
-}
-
-void appendStep(std::vector<unsigned char> &out, const SchemeStep &step)
-{
-    out.push_back(static_cast<unsigned char>(step.duration));
-    out.push_back(static_cast<unsigned char>(step.duration >> 8));
-    out.push_back(step.backlight);
-    out.push_back(step.keypad);
+    std::vector<unsigned char> out;
+    std::uint32_t offset = SCHEME_INDEX_SIZE;
+    for (int n = 0; n < SCHEME_COUNT; ++n) {
+        const std::size_t steps = std::size_t(n) < schemes.size() ? schemes[n].size() : 0;
+        appendU32(out, offset);
+        appendU32(out, static_cast<std::uint32_t>(steps));
+        offset += static_cast<std::uint32_t>(steps * SCHEME_STEP_SIZE);
+    }
+    for (const auto &scheme : schemes)
+        for (const SchemeStep &step : scheme)
+            appendStep(out, step);
+    return out;
 }

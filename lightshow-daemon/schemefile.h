@@ -41,5 +41,6 @@ struct SchemeStep
 SchemeEntry schemeEntry(const unsigned char *index, std::size_t length, int scheme);
 SchemeStep decodeStep(const unsigned char *bytes);
 
-void appendEntry(std::vector<unsigned char> &out, const SchemeEntry &entry);
-void appendStep(std::vector<unsigned char> &out, const SchemeStep &step);
+// A schemes file holding `schemes` (at most ten) one after another behind the index; schemes
+// past the list have no steps.
+std::vector<unsigned char> encodeSchemes(const std::vector<std::vector<SchemeStep>> &schemes);

@@ -35,6 +35,13 @@ bool number(const std::string &text, unsigned long max, unsigned long &value)
     return value <= max;
 }
 
+// Steps start with their duration; a sign there is a bad duration, not an unknown word.
+bool looksLikeNumber(const std::string &word)
+{
+    const char c = word[0];
+    return (c >= '0' && c <= '9') || c == '-' || c == '+';
+}
+
 std::string quoted(const std::string &text)
 {
     return "\"" + text + "\"";
@@ -54,7 +61,7 @@ public:
             endRepeat(w);
         else if (w[0] == "ramp")
             ramp(w);
-        else if (!w[0].empty() && w[0][0] >= '0' && w[0][0] <= '9')
+        else if (looksLikeNumber(w[0]))
             step(w);
         else
             fail("unknown statement " + quoted(w[0]));
@@ -67,24 +74,7 @@ public:
             throw Fault{0, "the source holds no scheme"};
     }
 
-    std::vector<unsigned char> encode() const
-    {
-        std::vector<unsigned char> out;
-        std::uint32_t offset = SCHEME_INDEX_SIZE;
-        for (int n = 0; n < SCHEME_COUNT; ++n) {
-            SchemeEntry entry;
-            entry.offset = offset;
-            if (n < int(schemes.size())) {
-                entry.steps = static_cast<std::uint32_t>(schemes[n].size());
-                offset += static_cast<std::uint32_t>(schemes[n].size() * SCHEME_STEP_SIZE);
-            }
-            appendEntry(out, entry);
-        }
-        for (const auto &scheme : schemes)
-            for (const SchemeStep &s : scheme)
-                appendStep(out, s);
-        return out;
-    }
+    const std::vector<std::vector<SchemeStep>> &result() const { return schemes; }
 
 private:
     struct Repeat
@@ -264,6 +254,6 @@ bool compileSchemes(const std::string &source, std::vector<unsigned char> &out,
         error.message = fault.message;
         return false;
     }
-    out = compiler.encode();
+    out = encodeSchemes(compiler.result());
     return true;
 }
