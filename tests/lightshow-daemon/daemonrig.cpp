@@ -102,6 +102,18 @@ QString DaemonRig::output()
     return QString::fromLocal8Bit(stdoutSoFar);
 }
 
+bool DaemonRig::waitForOutput(const QString &text, int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!output().contains(text)) {
+        if (clock.elapsed() > ms || process.state() == QProcess::NotRunning)
+            return output().contains(text);
+        process.waitForReadyRead(20);
+    }
+    return true;
+}
+
 int DaemonRig::exitCode() const
 {
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;

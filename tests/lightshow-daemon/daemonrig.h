@@ -33,6 +33,7 @@ public:
     void signal(int number);
     qint64 pid() const;
     QString output();  // standard output so far
+    bool waitForOutput(const QString &text, int ms = 10000);
     int exitCode() const;
 
     QStringList log() const;
