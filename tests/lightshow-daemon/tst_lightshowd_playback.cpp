@@ -13,8 +13,6 @@ class TestPlayback : public QObject
 private slots:
     void demoSendsExactlyTheStepsRequests();
     void stepsLastTheirDurationAndZeroIsNoDelay();
-    void userBrightnessComesFromTheSettings_data();
-    void userBrightnessComesFromTheSettings();
     void commandLine_data();
     void commandLine();
     void openFailures_data();
@@ -93,30 +91,6 @@ void TestPlayback::stepsLastTheirDurationAndZeroIsNoDelay()
     QCOMPARE(rig.log().size(), 2 + 408 * 4 + 5);
     QVERIFY2(elapsed >= 800, qPrintable(QString::number(elapsed)));
     QVERIFY2(elapsed < 2500, qPrintable(QString::number(elapsed)));
-}
-
-void TestPlayback::userBrightnessComesFromTheSettings_data()
-{
-    QTest::addColumn<QString>("setting");  // null: no settings file at all
-    QTest::addColumn<int>("level");
-    QTest::newRow("set") << QStringLiteral("77") << 77;
-    QTest::newRow("zero") << QStringLiteral("0") << 0;
-    QTest::newRow("no_settings_file") << QString() << 25;
-    QTest::newRow("not_a_number") << QStringLiteral("bright") << 25;
-}
-
-void TestPlayback::userBrightnessComesFromTheSettings()
-{
-    QFETCH(QString, setting);
-    QFETCH(int, level);
-    DaemonRig rig;
-    QVERIFY(rig.isValid());
-    rig.writeSchemes(schemesFile({{step(0, 1, 0)}}));
-    if (!setting.isNull())
-        rig.setBrightnessSetting(setting);
-    rig.start({QStringLiteral("0"), QStringLiteral("d")});
-    QVERIFY(rig.waitForEnd());
-    QCOMPARE(rig.log(), openLines() + stepLines(step(0, 1, 0), level) + restoreLines(level));
 }
 
 void TestPlayback::commandLine_data()
