@@ -1,0 +1,15 @@
+#include "stepclock.h"
+
+std::int64_t StepClock::next(std::int64_t nowNs, unsigned int durationMs)
+{
+    if (!running || nowNs - deadline > maxLateNs)
+        deadline = nowNs;
+    running = true;
+    deadline += std::int64_t(durationMs) * 1'000'000;
+    return deadline;
+}
+
+void StepClock::stop()
+{
+    running = false;
+}
