@@ -138,14 +138,11 @@ void TestPanelCore::daemonCommands_data()
     QTest::addColumn<QString>("daemon");
     QTest::newRow("plain_path_as_is")
         << "/opt/x/glowra" << "/opt/x/glowrad 4 d &" << "/opt/x/glowrad 4 &";
-    QTest::newRow("relative") << "./glowra" << "./glowrad 4 d &" << "./glowrad 4 &";
     QTest::newRow("percent_is_not_a_format") << "/a%s%n/glowra" << "/a%s%n/glowrad 4 d &"
                                              << "/a%s%n/glowrad 4 &";
     QTest::newRow("blank_and_quote_quoted")
         << "/my dir/it's/glowra" << "'/my dir/it'\\''s/glowrad' 4 d &"
         << "'/my dir/it'\\''s/glowrad' 4 &";
-    QTest::newRow("command_substitution_quoted")
-        << "/x/$(reboot)/glowra" << "'/x/$(reboot)/glowrad' 4 d &" << "'/x/$(reboot)/glowrad' 4 &";
 }
 
 void TestPanelCore::daemonCommands()

@@ -46,8 +46,6 @@ private slots:
     void initTestCase();
     void init();
     void cleanup();
-    void readsSettingsFile_data();
-    void readsSettingsFile();
     void keepsSettingsThroughRightSoftKey();
     void checkBoxRules();
     void sensitivityKeysStopAtTheEnds_data();
@@ -85,49 +83,15 @@ void TestWindow::cleanup()
     QCOMPARE(modalTimeouts(), 0);
 }
 
-void TestWindow::readsSettingsFile_data()
-{
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<QString>("start");
-    QTest::addColumn<QString>("label");
-    QTest::addColumn<int>("bright");
-    QTest::addColumn<bool>("brightOn");
-    QTest::addColumn<bool>("smoothOn");
-    QTest::newRow("first_start") << QByteArray() << "Start" << "Sensitivity: 6" << 40 << false
-                                 << false;
-    QTest::newRow("language_7_sensitivity_12_brightness_150")
-        << QByteArray::fromHex("070000000c960000") << "Start" << "Sensitivity: 6" << 40
-        << false << false;
-    QTest::newRow("russian_both_ticked")
-        << QByteArray::fromHex("0100000002550101") << QString::fromUtf8("Старт")
-        << QString::fromUtf8("Чувствительность: 2") << 85 << true << true;
-}
-
-void TestWindow::readsSettingsFile()
-{
-    QFETCH(QByteArray, file);
-    QFETCH(QString, start);
-    QFETCH(QString, label);
-    QFETCH(int, bright);
-    QFETCH(bool, brightOn);
-    QFETCH(bool, smoothOn);
-    if (!file.isEmpty()) {
-        QFile out(settingsFile);
-        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file) == file.size());
-    }
-    glowGUI w;
-    QCOMPARE(child<ZPushButton>(w, "cstMidBtn")->text(), start);
-    QCOMPARE(child<QLabel>(w, "sensLabel")->text(), label);
-    QCOMPARE(child<QSlider>(w, "brightSlider")->value(), bright);
-    QCOMPARE(child<QSlider>(w, "brightSlider")->isEnabled(), brightOn);
-    QCOMPARE(child<QCheckBox>(w, "brightCheck")->isChecked(), brightOn);
-    QCOMPARE(child<QCheckBox>(w, "smoothCheck")->isChecked(), smoothOn);
-}
-
 void TestWindow::keepsSettingsThroughRightSoftKey()
 {
     {
+        // First start: the defaults, the brightness slider at the user's brightness.
         glowGUI w;
+        QCOMPARE(child<QLabel>(w, "sensLabel")->text(), QStringLiteral("Sensitivity: 6"));
+        QCOMPARE(child<QSlider>(w, "brightSlider")->value(), 40);
+        QVERIFY(!child<QSlider>(w, "brightSlider")->isEnabled());
+        QVERIFY(!child<QCheckBox>(w, "smoothCheck")->isChecked());
         QTest::keyClick(&w, Qt::Key_Right);
         child<QCheckBox>(w, "brightCheck")->click();
         child<QSlider>(w, "brightSlider")->setValue(33);
@@ -146,6 +110,7 @@ void TestWindow::keepsSettingsThroughRightSoftKey()
     QCOMPARE(child<QSlider>(w, "sensSlider")->value(), 7);
     QCOMPARE(child<QSlider>(w, "brightSlider")->value(), 33);
     QVERIFY(child<QSlider>(w, "brightSlider")->isEnabled());
+    QCOMPARE(child<QLabel>(w, "sensLabel")->text(), QString::fromUtf8("Чувствительность: 7"));
 }
 
 void TestWindow::checkBoxRules()
