@@ -1,7 +1,7 @@
 #include "glowgui.h"
 
-#include "daemoncommands.h"
 #include "blockanalysis.h"
+#include "daemoncommands.h"
 #include "glowra.h"
 #include "lights.h"
 #include "popupmenu.h"
@@ -89,13 +89,13 @@ glowGUI::glowGUI() : ZMainWidget(false, nullptr)
 
     buildContent();
 
-    selectKey = new ZKeyObject(this);
+    selectKey = new ZKeyObject(this, this);
     selectKey->addKey(KEY_SELECT, false);
     connect(selectKey, &ZKeyObject::keyPressed, this, &glowGUI::glowStartStop);
-    rightKey = new ZKeyObject(this);
+    rightKey = new ZKeyObject(this, this);
     rightKey->addKey(KEY_RIGHT, false);
     connect(rightKey, &ZKeyObject::keyPressed, this, &glowGUI::krSlot);
-    leftKey = new ZKeyObject(this);
+    leftKey = new ZKeyObject(this, this);
     leftKey->addKey(KEY_LEFT, false);
     connect(leftKey, &ZKeyObject::keyPressed, this, &glowGUI::klSlot);
 

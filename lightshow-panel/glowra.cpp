@@ -8,6 +8,7 @@
 std::atomic<bool> fl_run{false};
 std::atomic<bool> fl_smooth{false};
 std::atomic<short> fl_sens{0};
+// The descriptors change only in the constructor and destructor, never while a worker runs.
 int fl_keylight = -1;
 int fl_fb = -1;
 std::atomic<int> fl_fbbr{0};

@@ -8,13 +8,16 @@
 
 #include <QSocketNotifier>
 #include <cstdio>
+#include <memory>
 
 int main(int argc, char **argv)
 {
-    const int terminateFd = installTerminateSignal();
     const bool pathFits = setInvocationPath(argc > 0 ? argv[0] : nullptr);
+    // A refused start has no lights to restore: the signals keep their default action then.
+    const int terminateFd = pathFits ? installTerminateSignal() : -1;
 
     ZApplication app(argc, argv, 1);
+
     if (!pathFits) {
         std::fprintf(stderr, "glowra: the path it was started by is too long: %s\n",
                      argc > 0 ? argv[0] : "");
@@ -30,13 +33,17 @@ int main(int argc, char **argv)
 
     // SIGINT, SIGTERM, SIGFPE: the flasher stops, the user's brightness comes back, and the
     // panel ends without saving its settings.
-    QSocketNotifier terminateWatch(terminateFd, QSocketNotifier::Read);
-    terminateWatch.setEnabled(terminateFd >= 0);
-    QObject::connect(&terminateWatch, &QSocketNotifier::activated, &app, [&app] {
-        glowO.stop();
-        lightRequest(fl_fb, LIGHT_FB_SET_LEVEL, (unsigned long)fbbr);
-        app.exit(0);
-    });
+    std::unique_ptr<QSocketNotifier> terminateWatch;
+    if (terminateFd >= 0) {
+        terminateWatch.reset(new QSocketNotifier(terminateFd, QSocketNotifier::Read));
+        QObject::connect(terminateWatch.get(), &QSocketNotifier::activated, &app,
+                         [&app, &terminateWatch] {
+                             terminateWatch->setEnabled(false);
+                             glowO.stop();
+                             lightRequest(fl_fb, LIGHT_FB_SET_LEVEL, (unsigned long)fbbr);
+                             app.exit(0);
+                         });
+    }
 
     return app.exec();
 }
