@@ -2,13 +2,14 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <mutex>
 
 namespace {
 
 std::mutex backendMutex;
-std::unique_ptr<LightBackend> backend;
+// Never destroyed at exit: programs close their lights from destructors of static objects
+// (glowra's flasher), which may run after this file's statics are gone.
+LightBackend *backend = nullptr;
 
 LightBackend *makeFromEnvironment()
 {
@@ -24,14 +25,15 @@ LightBackend &lights()
 {
     std::lock_guard<std::mutex> lock(backendMutex);
     if (!backend)
-        backend.reset(makeFromEnvironment());
+        backend = makeFromEnvironment();
     return *backend;
 }
 
 void lightsReset()
 {
     std::lock_guard<std::mutex> lock(backendMutex);
-    backend.reset();
+    delete backend;
+    backend = nullptr;
 }
 
 int lightOpen(const char *node, int flags)

@@ -1,0 +1,95 @@
+#include "daemoncommands.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+char sfsname[PATH_BUFFER];
+char sfdname[PATH_BUFFER];
+char sfdsname[PATH_BUFFER];
+
+const char *const stopDaemonCommand =
+    "kill `ps -eo pid,ucmd | grep glowrad` > /dev/null 2> /dev/null";
+
+namespace {
+
+ShellRunner shellRunner = &std::system;
+
+bool isPlain(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')
+           || std::strchr("/._-+,:@%=", c) != nullptr;
+}
+
+// The command formats go through printf: a '%' of the path must come out as itself.
+std::string formatEscaped(const std::string &text)
+{
+    std::string escaped;
+    for (char c : text) {
+        escaped += c;
+        if (c == '%')
+            escaped += '%';
+    }
+    return escaped;
+}
+
+bool copyFitting(char *buffer, const std::string &text)
+{
+    if (text.size() >= std::size_t(PATH_BUFFER))
+        return false;
+    std::memcpy(buffer, text.c_str(), text.size() + 1);
+    return true;
+}
+
+} // namespace
+
+std::string shellQuoted(const std::string &path)
+{
+    bool plain = !path.empty();
+    for (char c : path)
+        plain = plain && isPlain(c);
+    if (plain)
+        return path;
+    std::string quoted = "'";
+    for (char c : path) {
+        if (c == '\'')
+            quoted += "'\\''";
+        else
+            quoted += c;
+    }
+    return quoted + "'";
+}
+
+bool setInvocationPath(const char *path)
+{
+    sfsname[0] = sfdname[0] = sfdsname[0] = '\0';
+    const std::string panel = path ? path : "";
+    const std::string daemon = formatEscaped(shellQuoted(panel + "d"));
+    if (!copyFitting(sfsname, panel + ".conf") || !copyFitting(sfdname, daemon + " %d d &")
+        || !copyFitting(sfdsname, daemon + " %d &")) {
+        sfsname[0] = sfdname[0] = sfdsname[0] = '\0';
+        return false;
+    }
+    return true;
+}
+
+std::string daemonCommand(const char *format, int scheme)
+{
+    // A formatted command is never longer than its format: "%%" becomes one character and
+    // "%d" one digit.
+    char command[PATH_BUFFER];
+    std::snprintf(command, sizeof command, format, scheme);
+    return command;
+}
+
+int runShell(const char *command)
+{
+    return shellRunner(command);
+}
+
+ShellRunner setShellRunner(ShellRunner runner)
+{
+    ShellRunner previous = shellRunner;
+    shellRunner = runner ? runner : &std::system;
+    return previous;
+}

@@ -1,0 +1,121 @@
+#include "glowra.h"
+
+#include "blockanalysis.h"
+#include "lights.h"
+
+#include <fcntl.h>
+
+std::atomic<bool> fl_run{false};
+std::atomic<bool> fl_smooth{false};
+std::atomic<short> fl_sens{0};
+// The descriptors change only in the constructor and destructor, never while a worker runs.
+int fl_keylight = -1;
+int fl_fb = -1;
+std::atomic<int> fl_fbbr{0};
+
+// 8000 samples a second, one channel of 2-byte samples. Defined before glowO in this file, so
+// it is made before the flasher and destroyed after it.
+ZAudioNormalDev fl_mic(SOUNDM_AUDIO_NORMALDEV_TYPE_MIC, 8000, 1, 2);
+
+Glowra glowO(2560);
+
+namespace {
+
+constexpr auto relaxed = std::memory_order_relaxed;
+
+void switchBacklightOn()
+{
+    lightRequest(fl_fb, LIGHT_FB_BLANK, 0UL);
+    lightRequest(fl_fb, LIGHT_FB_BACKLIGHT, 1UL);
+}
+
+} // namespace
+
+Glowra::Glowra(short sens)
+{
+    fl_mic.close();
+    fl_sens.store(sens, relaxed);
+    fl_keylight = lightOpen(LIGHT_NODE_KEYPAD, O_RDONLY | O_NONBLOCK);
+    fl_fb = lightOpen(LIGHT_NODE_FB, O_RDONLY);
+}
+
+Glowra::~Glowra()
+{
+    if (runned())
+        stop();
+    if (fl_fb >= 0)
+        lightClose(fl_fb);
+    if (fl_keylight >= 0)
+        lightClose(fl_keylight);
+    fl_fb = -1;
+    fl_keylight = -1;
+}
+
+void Glowra::start()
+{
+    if (runned())
+        return;
+    fl_run.store(true, relaxed);
+    fl_mic.open();
+    threadToJoin = pthread_create(&thread, nullptr, &Glowra::glow, nullptr) == 0;
+    // Dark from now on, except while a flash is on.
+    lightRequest(fl_fb, LIGHT_FB_BLANK, 0UL);
+    lightRequest(fl_fb, LIGHT_FB_BACKLIGHT, 0UL);
+    lightRequest(fl_keylight, LIGHT_KEYPAD_OFF, 0UL);
+}
+
+void Glowra::stop()
+{
+    fl_run.store(false, relaxed);
+    if (threadToJoin) {
+        pthread_join(thread, nullptr);
+        threadToJoin = false;
+    }
+    fl_mic.close();
+    lightRequest(fl_keylight, LIGHT_KEYPAD_OFF, 0UL);
+    switchBacklightOn();
+}
+
+bool Glowra::runned()
+{
+    return fl_run.load(relaxed);
+}
+
+void Glowra::setSens(short sens)
+{
+    fl_sens.store(sens, relaxed);
+}
+
+void Glowra::setSmooth(bool smooth)
+{
+    fl_smooth.store(smooth, relaxed);
+}
+
+void *Glowra::glow(void *)
+{
+    short block[BLOCK_SAMPLES];
+    short held[HOLD_SAMPLES];
+    FlashState state;
+    while (fl_run.load(relaxed)) {
+        fl_mic.read(block, BLOCK_SAMPLES);
+        const bool smooth = fl_smooth.load(relaxed);
+        const BlockResponse response = respondToBlock(state, measureBlock(block),
+                                                      fl_sens.load(relaxed), smooth,
+                                                      fl_fbbr.load(relaxed));
+        if (response.beat && smooth)
+            fl_fbbr.store(response.level, relaxed);
+        if (response.level >= 0)
+            lightRequest(fl_fb, LIGHT_FB_SET_LEVEL, (unsigned long)response.level);
+        if (response.keypad == KeypadRequest::On)
+            lightRequest(fl_keylight, LIGHT_KEYPAD_ON, 0UL);
+        else if (response.keypad == KeypadRequest::Off)
+            lightRequest(fl_keylight, LIGHT_KEYPAD_OFF, 0UL);
+        if (response.flash) {
+            switchBacklightOn();
+            fl_mic.read(held, HOLD_SAMPLES);
+        } else if (response.backlightOff) {
+            lightRequest(fl_fb, LIGHT_FB_BACKLIGHT, 0UL);
+        }
+    }
+    return nullptr;
+}

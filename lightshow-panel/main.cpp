@@ -1,0 +1,49 @@
+#include "daemoncommands.h"
+#include "glowgui.h"
+#include "glowra.h"
+#include "lights.h"
+#include "terminatesignal.h"
+#include "zapplication.h"
+#include "zmessagebox.h"
+
+#include <QSocketNotifier>
+#include <cstdio>
+#include <memory>
+
+int main(int argc, char **argv)
+{
+    const bool pathFits = setInvocationPath(argc > 0 ? argv[0] : nullptr);
+    // A refused start has no lights to restore: the signals keep their default action then.
+    const int terminateFd = pathFits ? installTerminateSignal() : -1;
+
+    ZApplication app(argc, argv, 1);
+
+    if (!pathFits) {
+        std::fprintf(stderr, "glowra: the path it was started by is too long: %s\n",
+                     argc > 0 ? argv[0] : "");
+        ZMessageBox::information(nullptr, QPixmap(),
+                                 QStringLiteral("The program's path is too long. "
+                                                "Start it from a shorter path."),
+                                 QStringLiteral("Ok"));
+        return 1;
+    }
+
+    glowGUI window;
+    app.showMainWidget(&window);
+
+    // SIGINT, SIGTERM, SIGFPE: the flasher stops, the user's brightness comes back, and the
+    // panel ends without saving its settings.
+    std::unique_ptr<QSocketNotifier> terminateWatch;
+    if (terminateFd >= 0) {
+        terminateWatch.reset(new QSocketNotifier(terminateFd, QSocketNotifier::Read));
+        QObject::connect(terminateWatch.get(), &QSocketNotifier::activated, &app,
+                         [&app, &terminateWatch] {
+                             terminateWatch->setEnabled(false);
+                             glowO.stop();
+                             lightRequest(fl_fb, LIGHT_FB_SET_LEVEL, (unsigned long)fbbr);
+                             app.exit(0);
+                         });
+    }
+
+    return app.exec();
+}

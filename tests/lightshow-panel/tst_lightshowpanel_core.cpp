@@ -1,0 +1,175 @@
+#include "blockanalysis.h"
+#include "daemoncommands.h"
+#include "panelsettings.h"
+
+#include <QtTest>
+#include <vector>
+
+using Block = std::vector<short>;
+Q_DECLARE_METATYPE(Block)
+
+// A square wave of the given period over one block, starting with its positive half.
+static Block squareBlock(int period, short amplitude)
+{
+    Block block(BLOCK_SAMPLES);
+    for (unsigned int i = 0; i < BLOCK_SAMPLES; ++i)
+        block[i] = (int(i) % period) < period / 2 ? amplitude : short(-amplitude);
+    return block;
+}
+
+class TestPanelCore : public QObject
+{
+    Q_OBJECT
+private slots:
+    void measureBlocks_data();
+    void measureBlocks();
+    void lowToneTogglesKeypadAndFlashEndsAtSecondQuietBlock();
+    void smoothFlashFollowsLoudness();
+    void settingsDefaultsAndCorrections_data();
+    void settingsDefaultsAndCorrections();
+    void daemonCommands_data();
+    void daemonCommands();
+    void overlongPathIsRefused();
+};
+
+void TestPanelCore::measureBlocks_data()
+{
+    QTest::addColumn<Block>("block");
+    QTest::addColumn<int>("runs");
+    QTest::addColumn<float>("loudness");
+    QTest::newRow("silence_is_quiet") << Block(BLOCK_SAMPLES, 0) << 0 << 0.0f;
+    QTest::newRow("no_negative_sample_is_quiet") << Block(BLOCK_SAMPLES, 30000) << 0 << 0.0f;
+    // S = 192 x (1920 / 192) = 1920, weighed 100 / 3 = 33 times.
+    QTest::newRow("low_tone") << squareBlock(64, 1920) << 3 << 63360.0f;
+    // Weighed once; magnitudes below 192 add nothing to S.
+    QTest::newRow("high_soft_tone") << squareBlock(2, 191) << 96 << 0.0f;
+    QTest::newRow("most_negative_sample_counts_positive")
+        << Block(BLOCK_SAMPLES, -32768) << 1 << 170.0f * 192 * 100;
+}
+
+void TestPanelCore::measureBlocks()
+{
+    QFETCH(Block, block);
+    QFETCH(int, runs);
+    QFETCH(float, loudness);
+    const BlockMeasure measure = measureBlock(block.data());
+    QCOMPARE(measure.negativeRuns, runs);
+    QCOMPARE(blockLoudness(measure), loudness);
+    FlashState state;
+    QCOMPARE(respondToBlock(state, measure, 512, false, 80).beat, loudness > 512);
+}
+
+void TestPanelCore::lowToneTogglesKeypadAndFlashEndsAtSecondQuietBlock()
+{
+    const BlockMeasure low = measureBlock(squareBlock(64, 1920).data());
+    const BlockMeasure high = measureBlock(squareBlock(4, 19200).data());  // 48 runs: not low
+    const BlockMeasure quiet = measureBlock(Block(BLOCK_SAMPLES, 0).data());
+    struct Expected { BlockMeasure block; int level; KeypadRequest keypad; bool flash, off; };
+    const KeypadRequest none = KeypadRequest::None, on = KeypadRequest::On,
+                        off = KeypadRequest::Off;
+    const Expected steps[] = {
+        {low, 80, on, true, false},     // first beat: keypad on, flash
+        {low, 80, none, false, false},  // toggle cleared without a request: the light stays on
+        {low, 80, on, false, false},
+        {high, 80, off, false, false},  // a high beat switches the toggled light off
+        {quiet, -1, none, false, false},  // the flash holds one more block
+        {quiet, -1, off, false, true},
+        {quiet, -1, off, false, true},
+    };
+    FlashState state;
+    int i = 0;
+    for (const Expected &step : steps) {
+        const BlockResponse r = respondToBlock(state, step.block, 2560, false, 80);
+        QVERIFY2(r.level == step.level && r.keypad == step.keypad && r.flash == step.flash
+                     && r.backlightOff == step.off,
+                 qPrintable(QStringLiteral("block %1").arg(i)));
+        ++i;
+    }
+}
+
+void TestPanelCore::smoothFlashFollowsLoudness()
+{
+    // L = 63360 = 2 T.
+    const BlockMeasure low = measureBlock(squareBlock(64, 1920).data());
+    FlashState state;
+    QCOMPARE(respondToBlock(state, low, 31680, true, 80).level, 50);
+    const BlockMeasure quiet = measureBlock(Block(BLOCK_SAMPLES, 0).data());
+    const BlockResponse dim = respondToBlock(state, quiet, 31680, true, 80);
+    QCOMPARE(dim.level, 0);
+    QVERIFY(!dim.backlightOff);
+    QCOMPARE(sensThreshold(0), short(26439));
+    QCOMPARE(sensThreshold(9), short(512));
+    QCOMPARE(sensThreshold(10), short(1906));
+}
+
+void TestPanelCore::settingsDefaultsAndCorrections_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QByteArray>("settings");  // as written back
+    QTest::newRow("no_file") << QByteArray() << -1 << QByteArray::fromHex("00000000062a0000");
+    QTest::newRow("language_7_sensitivity_12_brightness_150")
+        << QByteArray::fromHex("070000000c960100") << 8
+        << QByteArray::fromHex("00000000062a0100");
+    QTest::newRow("russian_kept") << QByteArray::fromHex("0100000009640101") << 8
+                                  << QByteArray::fromHex("0100000009640101");
+    QTest::newRow("cut_after_sensitivity") << QByteArray::fromHex("0100000003") << 5
+                                           << QByteArray::fromHex("01000000032a0000");
+    QTest::newRow("cut_inside_language") << QByteArray::fromHex("0100") << 2
+                                         << QByteArray::fromHex("00000000062a0000");
+}
+
+void TestPanelCore::settingsDefaultsAndCorrections()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(int, count);
+    QFETCH(QByteArray, settings);
+    const glowSettings read = decodeSettings(
+        reinterpret_cast<const unsigned char *>(file.constData()), count, 42);
+    QByteArray written(int(SETTINGS_SIZE), '\0');
+    encodeSettings(read, reinterpret_cast<unsigned char *>(written.data()));
+    QCOMPARE(written.toHex(), settings.toHex());
+}
+
+void TestPanelCore::daemonCommands_data()
+{
+    QTest::addColumn<QString>("panel");
+    QTest::addColumn<QString>("demo");
+    QTest::addColumn<QString>("daemon");
+    QTest::newRow("plain_path_as_is")
+        << "/opt/x/glowra" << "/opt/x/glowrad 4 d &" << "/opt/x/glowrad 4 &";
+    QTest::newRow("percent_is_not_a_format") << "/a%s%n/glowra" << "/a%s%n/glowrad 4 d &"
+                                             << "/a%s%n/glowrad 4 &";
+    QTest::newRow("blank_and_quote_quoted")
+        << "/my dir/it's/glowra" << "'/my dir/it'\\''s/glowrad' 4 d &"
+        << "'/my dir/it'\\''s/glowrad' 4 &";
+}
+
+void TestPanelCore::daemonCommands()
+{
+    QFETCH(QString, panel);
+    QFETCH(QString, demo);
+    QFETCH(QString, daemon);
+    QVERIFY(setInvocationPath(panel.toUtf8().constData()));
+    QCOMPARE(QString::fromUtf8(sfsname), panel + ".conf");
+    QCOMPARE(QString::fromStdString(daemonCommand(sfdname, 4)), demo);
+    QCOMPARE(QString::fromStdString(daemonCommand(sfdsname, 4)), daemon);
+    QCOMPARE(QString::fromUtf8(stopDaemonCommand),
+             QStringLiteral("kill `ps -eo pid,ucmd | grep glowrad` > /dev/null 2> /dev/null"));
+}
+
+void TestPanelCore::overlongPathIsRefused()
+{
+    // The longest plain path that fits: 247 bytes plus "d %d d &" fill the 256-byte buffer.
+    const std::string fits = "/" + std::string(239, 'a') + "/glowra";
+    QVERIFY(setInvocationPath(fits.c_str()));
+    QCOMPARE(daemonCommand(sfdname, 9), fits + "d 9 d &");
+    QVERIFY(!setInvocationPath((fits + "x").c_str()));
+    QCOMPARE(sfsname[0], '\0');
+    QCOMPARE(sfdname[0], '\0');
+    // Quoting and '%' doubling count against the limit too.
+    QVERIFY(!setInvocationPath(("/" + std::string(200, '%') + "/glowra").c_str()));
+}
+
+QTEST_GUILESS_MAIN(TestPanelCore)
+#include "tst_lightshowpanel_core.moc"
