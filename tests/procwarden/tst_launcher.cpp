@@ -73,10 +73,8 @@ void TestLauncher::grammar_data()
     QTest::newRow("command_keeps_later_colons") << "-T\nRun:sh -c a:b\n" << "T[Run=sh -c a:b]";
     QTest::newRow("no_colon_is_label_and_command") << "-T\nuptime\n" << "T[uptime=uptime]";
     QTest::newRow("empty_line_is_empty_entry") << "-T\n\nA:a\n" << "T[=,A=a]";
-    QTest::newRow("empty_label") << "-T\n:true\n" << "T[=true]";
     // Whatever the first line starts with, that character goes.
     QTest::newRow("first_line_without_dash") << "XTools\nA:a\n" << "Tools[A=a]";
-    QTest::newRow("first_line_starting_with_entry") << "Files:files\nA:a\n" << "iles:files[A=a]";
     QTest::newRow("crlf_lines") << "-Tools\r\nFiles:files\r\n" << "Tools[Files=files]";
     QTest::newRow("label_text_kept_as_written") << "- Spaced Out \n a & b : c \n"
                                                 << " Spaced Out [ a & b = c ]";
