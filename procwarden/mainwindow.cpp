@@ -18,6 +18,7 @@
 #include <QPixmap>
 #include <cerrno>
 #include <dirent.h>
+#include <limits>
 
 namespace {
 
@@ -77,13 +78,16 @@ void MainWindow::buildLauncherMenu()
 
 int MainWindow::getPid(const char *name)
 {
-    int value = 0;
+    qint64 value = 0;
     for (const char *c = name ? name : ""; *c; ++c) {
         if (*c < '0' || *c > '9')
             return 0;
         value = value * 10 + (*c - '0');
+        // A wrapped value would pair the row with some other process's id.
+        if (value > std::numeric_limits<int>::max())
+            return 0;
     }
-    return value;
+    return int(value);
 }
 
 QString MainWindow::getExe(const QString &pid)

@@ -51,6 +51,8 @@ void TestProcTable::pidOfEntryName_data()
     QTest::newRow("dot") << QByteArray(".") << 0;
     QTest::newRow("digits_then_letter") << QByteArray("12a") << 0;
     QTest::newRow("empty") << QByteArray("") << 0;
+    QTest::newRow("largest_int") << QByteArray("2147483647") << 2147483647;
+    QTest::newRow("beyond_int_not_wrapped") << QByteArray("4294967297") << 0;
 }
 
 void TestProcTable::pidOfEntryName()
