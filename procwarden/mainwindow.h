@@ -1,0 +1,47 @@
+#pragma once
+
+#include "zmainwidget.h"
+
+#include <QList>
+#include <QString>
+
+class PopupMenu;
+class QListWidget;
+class UTIL_CST;
+
+// procwarden's window: the list of running processes by short program name, or the memory
+// figures of the system, with "End Process" and the launcher groups on the left soft key and
+// the choice of view on the middle one.
+class MainWindow : public ZMainWidget
+{
+    Q_OBJECT
+public:
+    MainWindow();
+
+    // The id a /proc entry name stands for: its value when it is all decimal digits, else 0.
+    static int getPid(const char *name);
+    // The short program name of a process, empty for kernel threads and ended processes.
+    static QString getExe(const QString &pid);
+
+    // Appends a row and an id for every process in /proc, in directory order.
+    void updateProcess();
+    void emptyMainData();
+
+    UTIL_CST *cst;
+    QListWidget *listBox;
+    QList<int> pidList;
+    int endProcessId;
+    PopupMenu *menu;
+
+public slots:
+    void showProcesses();
+    void showMemInfo();
+    void killProcess();
+
+private:
+    void buildLauncherMenu();
+
+    // The start time of each listed process, in step with pidList: before a signal it tells
+    // whether an id still belongs to the process the row was made from.
+    QList<qint64> startTimes;
+};

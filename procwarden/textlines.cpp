@@ -1,0 +1,14 @@
+#include "textlines.h"
+
+#include <QIODevice>
+#include <QTextStream>
+
+QStringList textLines(const QString &text)
+{
+    QStringList lines;
+    QString source = text;
+    QTextStream in(&source, QIODevice::ReadOnly);
+    while (!in.atEnd())
+        lines.append(in.readLine());
+    return lines;
+}
