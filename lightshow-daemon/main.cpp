@@ -1,5 +1,6 @@
 #include "commandline.h"
 #include "glowshow.h"
+#include "lightguard.h"
 
 #include <cstdio>
 
@@ -14,6 +15,8 @@ int main(int argc, char **argv)
         return 0;
     }
 
+    // Should the daemon be killed mid-scheme, its guard brings the lights back.
+    startLightGuard();
     argv0 = invocation + ".sch";
     glowshow(line.scheme, line.demo);
     return 0;

@@ -1,6 +1,7 @@
 #include "daemoncommands.h"
 #include "glowgui.h"
 #include "glowra.h"
+#include "lightguard.h"
 #include "lights.h"
 #include "terminatesignal.h"
 #include "zapplication.h"
@@ -13,6 +14,9 @@
 int main(int argc, char **argv)
 {
     const bool pathFits = setInvocationPath(argc > 0 ? argv[0] : nullptr);
+    // Before any thread: should the panel die while the flasher keeps the display dark, its
+    // guard lights it again.
+    startLightGuard();
     // A refused start has no lights to restore: the signals keep their default action then.
     const int terminateFd = pathFits ? installTerminateSignal() : -1;
 

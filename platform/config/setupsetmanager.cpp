@@ -1,6 +1,7 @@
 #include "setupsetmanager.h"
 
 #include "phonepath.h"
+#include "sysfslights.h"
 #include "zconfig.h"
 
 SETUP_SET_Manager::SETUP_SET_Manager(AM_Global::Apps, bool)
@@ -19,6 +20,18 @@ int SETUP_SET_Manager::getSettingInfo(const QString &group, const QString &key,
     const QString text = config.readEntry(group, key).trimmed();
     bool ok = false;
     const unsigned int number = text.toUInt(&ok, 10);
-    value = ok ? number : defaultValue;
-    return ok ? 1 : 0;
+    if (ok) {
+        value = number;
+        return 1;
+    }
+    // On a machine's own backlight the user's brightness is the one it had when the program
+    // began, not a made-up default; a dark backlight tells nothing.
+    unsigned int level = 0;
+    if (group == QLatin1String("SYS_SYSTEM_SET") && key == QLatin1String("Brightness")
+        && sysfsStartLevel(&level) && level > 0) {
+        value = level;
+        return 1;
+    }
+    value = defaultValue;
+    return 0;
 }

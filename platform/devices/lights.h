@@ -6,6 +6,9 @@
 //
 //   phone      the device nodes (through phonePath) and ioctl, request numbers as they are
 //   sim:FILE   a simulated pair of lights that logs every event to FILE (see lights_sim.cpp)
+//   sysfs      the backlight and keyboard LED of /sys (see sysfslights.h)
+//   (unset)    phone where /dev/keylight is a character device, else sysfs where a backlight
+//              exists, else phone
 //
 // Results follow ioctl: 0 or a positive value on success, -1 with errno set on failure.
 
@@ -40,6 +43,7 @@ public:
 
 LightBackend *makePhoneLights();
 LightBackend *makeSimLights(const char *logFile);
+LightBackend *makeSysfsLights();
 
 // The backend in use; made from EZX_LIGHTS on first use.
 LightBackend &lights();

@@ -1,0 +1,19 @@
+#pragma once
+
+class SystemBus;
+
+// Incoming calls as the system's telephony services report them on the system bus.
+// Each answers 1 while a call rings in, 0 when none does, and -1 when the service (or the
+// bus) is not there at all.
+enum class CallSource { None, File, ModemManager, Ofono, Automatic };
+
+// ModemManager: a call of a modem's Voice interface whose direction is incoming and whose
+// state is ringing-in.
+int modemManagerRinging(SystemBus &bus);
+
+// oFono: a call of a modem's VoiceCallManager in state "incoming".
+int ofonoRinging(SystemBus &bus);
+
+// The source an EZX_CALL value names ("file:PATH", "modemmanager", "ofono", "none"; unset
+// or empty is Automatic). Unknown words ring never.
+CallSource callSourceFrom(const char *setting);
