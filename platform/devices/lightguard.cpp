@@ -85,7 +85,6 @@ bool LightGuard::start(const std::vector<GuardedValue> &saved, bool armed)
     }
     ::close(ends[1]);
     socket = ends[0];
-    guardPid = child;
     return true;
 }
 

@@ -2,7 +2,6 @@
 
 #include "sysfslights.h"
 
-#include <sys/types.h>
 #include <vector>
 
 // Nothing left dark: the light-show programs darken the display and play with the keypad
@@ -36,9 +35,7 @@ public:
     bool start(const std::vector<GuardedValue> &saved, bool armed);
     void arm(bool armed);
     bool running() const { return socket >= 0; }
-    pid_t pid() const { return guardPid; }
 
 private:
     int socket = -1;
-    pid_t guardPid = -1;
 };
