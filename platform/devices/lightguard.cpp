@@ -24,6 +24,7 @@ constexpr char DISARM = 'd';
     for (int ignored : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE, SIGTSTP, SIGTTIN, SIGTTOU})
         std::signal(ignored, SIG_IGN);
     setsid();
+    // The working folder stays: EZX_ROOT may be relative to it.
     // Keep nothing of the program's: its files, pipes and bus connection are not ours. The
     // socket moves to 3, standard input and output to /dev/null.
     if (socket < 3)
