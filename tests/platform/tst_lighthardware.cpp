@@ -22,6 +22,7 @@ private slots:
     void sigkillLeavesNothingDark_data();
     void sigkillLeavesNothingDark();
     void unwritableBacklightGoesThroughLogind();
+    void ambidSteersACoarseBacklight();
 
 private:
     // A program linked (or, for another user, copied) into the test's folder, beside a
@@ -256,6 +257,29 @@ void TestLightHardware::unwritableBacklightGoesThroughLogind()
                                 "backlight panel 180", "backlight panel 120",
                                 "leds tpacpi::kbd_backlight 0"}));
     QVERIFY(restored());
+}
+
+void TestLightHardware::ambidSteersACoarseBacklight()
+{
+    // Seven steps: level 29 at start; a scene of 60 asks for level 40, which is step 3.
+    sys.addBacklight("panel", "raw", 7, 2);
+    QFile frame(dir->filePath("frame"));
+    QVERIFY(frame.open(QIODevice::WriteOnly));
+    frame.write(QByteArray(4096, char(60)));
+    frame.close();
+    environment.insert("EZX_CAMERA", "sim:" + frame.fileName());
+    environment.insert("EZX_AMBID_CYCLE_MS", "20");
+    QProcess ambid;
+    ambid.setProcessEnvironment(environment);
+    ambid.setProcessChannelMode(QProcess::ForwardedChannels);
+    ambid.start(qEnvironmentVariable("EZX_TEST_BIN_DIR") + "/ambid", {"-f"});
+    QVERIFY(ambid.waitForStarted());
+    QTRY_COMPARE(sys.value("backlight/panel/brightness"), 3L);
+    QTest::qWait(200);  // several cycles: it stays where it is
+    QCOMPARE(sys.value("backlight/panel/brightness"), 3L);
+    QCOMPARE(ambid.state(), QProcess::Running);
+    ambid.kill();
+    ambid.waitForFinished(5000);
 }
 
 QTEST_GUILESS_MAIN(TestLightHardware)
