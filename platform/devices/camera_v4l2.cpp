@@ -358,7 +358,7 @@ private:
         const v4l2_pix_format &agreed = format.fmt.pix;
         uint32_t step, first;
         lumaLayout(agreed.pixelformat, &step, &first);
-        if (!hasLumaPlane(agreed.pixelformat) || agreed.width == 0 || agreed.height == 0
+        if (formatRank(agreed.pixelformat) < 0 || agreed.width == 0 || agreed.height == 0
             || agreed.width > LARGEST_SIDE || agreed.height > LARGEST_SIDE)
             return refuse(EPROTO);
         session->format = agreed.pixelformat;
@@ -542,15 +542,10 @@ private:
 
 } // namespace
 
-bool hasLumaPlane(uint32_t pixelFormat)
-{
-    return formatRank(pixelFormat) >= 0;
-}
-
 bool lumaPlane(uint32_t pixelFormat, const unsigned char *frame, size_t frameBytes,
                uint32_t width, uint32_t height, uint32_t bytesPerLine, unsigned char *plane)
 {
-    if (!hasLumaPlane(pixelFormat) || width == 0 || height == 0)
+    if (formatRank(pixelFormat) < 0 || width == 0 || height == 0)
         return false;
     uint32_t step, first;
     lumaLayout(pixelFormat, &step, &first);

@@ -52,6 +52,3 @@ CameraBackend *makeAutoCamera(const V4l2Calls *calls = systemV4l2Calls());
 // False when the format is not one of these or the frame is shorter than its lines claim.
 bool lumaPlane(uint32_t pixelFormat, const unsigned char *frame, size_t frameBytes,
                uint32_t width, uint32_t height, uint32_t bytesPerLine, unsigned char *plane);
-
-// Whether lumaPlane reads the format; compressed formats and the like are not.
-bool hasLumaPlane(uint32_t pixelFormat);

@@ -79,7 +79,8 @@ int ZAudioNormalDev::open()
 {
     source.reset();
     pacedSamples = 0;
-    paceOriginNs = monotonicNs();
+    // The clock starts at the first read: connecting to a server may take a while.
+    paceOriginNs = 0;
     if (bytesPerSample != 2 || channels != 1)
         return -1;
     const char *choice = std::getenv("EZX_MIC");
