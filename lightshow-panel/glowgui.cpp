@@ -58,10 +58,11 @@ glowGUI::glowGUI() : ZMainWidget(false, nullptr)
     // The title keeps its text; the marker sits at its right end.
     micMarker = new QLabel(QStringLiteral("\u25CF MIC"), title);
     micMarker->setObjectName(QStringLiteral("micMarker"));
-    micMarker->setStyleSheet(QStringLiteral("color: #e01b24; font-weight: bold;"));
+    micMarker->setStyleSheet(QStringLiteral(
+        "color: white; background: #c01c28; border-radius: 3px; padding: 0 4px; font-weight: bold;"));
     micMarker->hide();
     auto *titleLayout = new QHBoxLayout(title);
-    titleLayout->setContentsMargins(0, 0, 6, 0);
+    titleLayout->setContentsMargins(0, 3, 6, 3);
     titleLayout->addStretch();
     titleLayout->addWidget(micMarker);
 
