@@ -80,12 +80,11 @@ set(CPACK_PACKAGE_NAME kest)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Kest developers <kest@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "archive manager, light show, process manager and backlight daemon")
-set(CPACK_PACKAGE_DESCRIPTION "Five small programs from a Linux phone, on Qt 6:
- Kest, an archive manager for tar.gz, tar, gz, bz2, zip and rar archives;
- glowra, a light-show panel that flashes the lights to the microphone, and
- glowrad, its daemon that plays light schemes while a call rings;
- procwarden, a process manager with a launcher menu;
- ambid, a daemon that steers the backlight with the camera as a light meter.")
+set(CPACK_PACKAGE_DESCRIPTION "Five small programs from a Linux phone, on Qt 6: Kest, an archive
+manager for tar.gz, tar, gz, bz2, zip and rar archives; glowra, a light-show panel that
+flashes the lights to the microphone, and glowrad, its daemon that plays light schemes
+while a call rings; procwarden, a process manager with a launcher menu; and ambid, a
+daemon that steers the backlight with the camera as a light meter.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)

@@ -59,7 +59,7 @@ void TestCaptions::windowsSpeakTheLanguage_data()
                              << QStringList{"Kest Ver: 1.0.4\r\n\r\nYou are leaving", "Yes", "No"}
                              << QStringList{"Create archive", "Compress"};
     QTest::newRow("russian") << "ru"
-                             << QStringList{"Архив:", "Распаковать", "Создать архив", "О программе"}
+                             << QStringList{"Архив:", "Извлечь", "Создать архив", "О программе"}
                              << QStringList{"Kest Ver: 1.0.4\r\n\r\nВы выходите", "Да", "Нет"}
                              << QStringList{"Создать архив", "Сжать"};
     // The Chinese group holds the program's own defaults, name line and all.
