@@ -30,7 +30,7 @@ void printFiles(const char *invocation)
     const QByteArray captions = QFile::encodeName(info.absolutePath() + QLatin1String("/ezx_")
                                                   + info.baseName() + QLatin1String("_lang.cfg"));
     std::fprintf(stderr,
-                 "Usage: kest [--help | FIRST ARCHIVE]  (the second argument is the archive to open)\n"
+                 "Usage: kest [--help | FIRST ARCHIVE]  (the archive to open comes second)\n"
                  "Files:\n  %s\n      captions, one group per language\n"
                  "  %s\n      the language (LanguageType in SYS_SYSTEM_SET)\n"
                  "  %s\n      temporary folder of a compression\n",

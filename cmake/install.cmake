@@ -41,7 +41,8 @@ foreach(program kest glowrad procwarden)
 endforeach()
 kest_install_configured(${CMAKE_SOURCE_DIR}/cmake/glowra.sh.in bin/glowra EXECUTABLE)
 
-install(FILES ${CMAKE_SOURCE_DIR}/data/desktop/kest.desktop ${CMAKE_SOURCE_DIR}/data/desktop/glowra.desktop
+install(FILES ${CMAKE_SOURCE_DIR}/data/desktop/kest.desktop
+              ${CMAKE_SOURCE_DIR}/data/desktop/glowra.desktop
   DESTINATION share/applications)
 kest_install_configured(${CMAKE_SOURCE_DIR}/data/desktop/procwarden.desktop.in
                         share/applications/procwarden.desktop)
@@ -79,7 +80,8 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kest)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Kest developers <kest@localhost>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "archive manager, light show, process manager and backlight daemon")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "archive manager, light show, process manager and backlight daemon")
 set(CPACK_PACKAGE_DESCRIPTION "Five small programs from a Linux phone, on Qt 6: Kest, an archive
 manager for tar.gz, tar, gz, bz2, zip and rar archives; glowra, a light-show panel that
 flashes the lights to the microphone, and glowrad, its daemon that plays light schemes

@@ -16,9 +16,11 @@
 int main(int argc, char **argv)
 {
     if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        std::printf("Usage: %s\nThe light-show panel: flashes the lights to the microphone, plays and starts"
-                    " glowrad's schemes.\nFiles:\n  %s.conf\n      its settings, saved when you leave by the"
-                    " right soft key\n  %sd\n      the daemon it starts\n  %s\n      the user's brightness\n",
+        std::printf("Usage: %s\n"
+                    "The light-show panel: flashes the lights to the microphone, plays and starts"
+                    " glowrad's schemes.\n"
+                    "Files:\n  %s.conf\n      its settings, saved on leaving by the right soft key\n"
+                    "  %sd\n      the daemon it starts\n  %s\n      the user's brightness\n",
                     argv[0], argv[0], argv[0], phonePath(std::string(PHONE_SYSTEM_CONFIG)).c_str());
         return 0;
     }

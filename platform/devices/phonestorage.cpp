@@ -54,7 +54,8 @@ bool createFileOnce(const std::string &path, const std::string &text)
         return false;
     const bool written = ::fchmod(fd, 0644) == 0 && writeAll(fd, text) && ::fsync(fd) == 0;
     const bool closed = ::close(fd) == 0;
-    const bool linked = written && closed && (::link(temporary.c_str(), path.c_str()) == 0 || errno == EEXIST);
+    const bool linked = written && closed
+        && (::link(temporary.c_str(), path.c_str()) == 0 || errno == EEXIST);
     ::unlink(temporary.c_str());
     return linked;
 }
