@@ -22,8 +22,11 @@ std::string homeFolder()
     if (home && *home == '/')
         return home;
     // Services started without HOME still belong to a user with a home folder.
-    const struct passwd *user = ::getpwuid(::getuid());
-    if (user && user->pw_dir && *user->pw_dir == '/')
+    struct passwd entry;
+    struct passwd *user = nullptr;
+    char buffer[4096];
+    if (::getpwuid_r(::getuid(), &entry, buffer, sizeof buffer, &user) == 0 && user
+        && user->pw_dir && *user->pw_dir == '/')
         return user->pw_dir;
     return std::string();
 }
