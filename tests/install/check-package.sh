@@ -31,7 +31,7 @@ grep -q '^Path=/usr/lib/kest$' "$root/usr/share/applications/procwarden.desktop"
 export EZX_ROOT="$root/phone" EZX_LIGHTS="sim:$root/lights.log" QT_QPA_PLATFORM=offscreen
 mkdir -p "$EZX_ROOT"
 [ "$("$programs/kest" --help 2>/dev/null | tr -d '\r')" = "$(printf 'Kest1.04\nKest1.04')" ]
-"$programs/glowrad" 2 d | grep -qx Done
+"$programs/glowrad" 2 d | grep -qx "Showing demo"
 grep -q '^/dev/fb0 0x461b' "$root/lights.log"
 "$programs/glowra" --help | grep -q "glowra.conf"
 (cd "$programs" && ./procwarden --help | grep -q applist.txt)
