@@ -55,7 +55,8 @@ void TestCaptions::windowsSpeakTheLanguage_data()
     QTest::addColumn<QStringList>("main");      // file label, middle key, menu entries
     QTest::addColumn<QStringList>("question");  // start of the exit question, its two buttons
     QTest::addColumn<QStringList>("compress");  // title, middle key
-    QTest::newRow("english") << "en-us" << QStringList{"Archive:", "Extract", "Create archive", "About"}
+    QTest::newRow("english") << "en-us"
+                             << QStringList{"Archive:", "Extract", "Create archive", "About"}
                              << QStringList{"Kest Ver: 1.0.4\r\n\r\nYou are leaving", "Yes", "No"}
                              << QStringList{"Create archive", "Compress"};
     QTest::newRow("russian") << "ru"

@@ -102,7 +102,8 @@ void TestInstall::programsStartFromTheInstalledLayout_data()
     // Each user's glowra keeps its settings in a folder of its own, with the daemon beside it.
     QTest::newRow("glowra") << "bin/glowra" << QStringList{"--help"} << 0
                             << "HOME/.local/share/glowra/glowra.conf" << "";
-    QTest::newRow("procwarden") << "bin/procwarden" << QStringList{"-h"} << 0 << "applist.txt" << "";
+    QTest::newRow("procwarden") << "bin/procwarden" << QStringList{"-h"} << 0 << "applist.txt"
+                                << "";
     QTest::newRow("ambid") << "sbin/ambid" << QStringList{"-h"} << 1 << ""
                            << "ROOT/var/run/ambid.pid";
 }
@@ -123,7 +124,8 @@ void TestInstall::programsStartFromTheInstalledLayout()
     env.insert("QT_QPA_PLATFORM", "offscreen");
     QProcess *process = run(prefix() + "/" + program, args, env);
     const auto expand = [&](QString text) {
-        return text.replace("PREFIX", prefix()).replace("HOME", home()).replace("ROOT", phone.path());
+        return text.replace("PREFIX", prefix()).replace("HOME", home())
+            .replace("ROOT", phone.path());
     };
     QCOMPARE(process->exitStatus(), QProcess::NormalExit);
     const QString out = QString::fromUtf8(process->readAllStandardOutput());
@@ -188,7 +190,8 @@ void TestInstall::unitsVerify()
     const QString units = scratch.filePath(QStringLiteral("units"));
     QVERIFY(QDir().mkpath(units));
     QVERIFY(QFile::copy(prefix() + "/lib/systemd/system/ambid.service", units + "/ambid.service"));
-    QVERIFY(QFile::copy(prefix() + "/lib/systemd/user/glowrad@.service", units + "/glowrad@4.service"));
+    QVERIFY(QFile::copy(prefix() + "/lib/systemd/user/glowrad@.service",
+                        units + "/glowrad@4.service"));
     for (const char *unit : {"ambid.service", "glowrad@4.service"}) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("SYSTEMD_LOG_LEVEL", "warning");

@@ -58,7 +58,7 @@ void TestPhoneStorage::pathsMoveToTheDataFolder_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<bool>("moves");
-    QTest::newRow("system_configuration") << "/ezx_user/download/appwrite/setup/ezx_system.cfg" << true;
+    QTest::newRow("system_configuration") << QString(PHONE_SYSTEM_CONFIG) << true;
     QTest::newRow("ezx_user_itself") << "/ezx_user" << true;
     QTest::newRow("card_temporary_folder") << "/mmc/mmca1/.tartmp" << true;
     QTest::newRow("data_resource") << "/usr/data_resource/pics" << true;
@@ -89,7 +89,8 @@ void TestPhoneStorage::dataFolderChoice_data()
     QTest::addColumn<QByteArray>("home");
     QTest::addColumn<QString>("root");
     QTest::newRow("data_home") << QByteArray("/d/") << QByteArray("/h") << "/d/ezx-phone";
-    QTest::newRow("home_default") << QByteArray() << QByteArray("/h/") << "/h/.local/share/ezx-phone";
+    QTest::newRow("home_default") << QByteArray() << QByteArray("/h/")
+                                  << "/h/.local/share/ezx-phone";
     QTest::newRow("relative_data_home_ignored") << QByteArray("d") << QByteArray("/h")
                                                 << "/h/.local/share/ezx-phone";
     QTest::newRow("data_home_is_root") << QByteArray("/") << QByteArray("/h") << "/ezx-phone";
@@ -114,23 +115,24 @@ void TestPhoneStorage::languageFromLocale_data()
     QTest::addColumn<QByteArray>("lcMessages");
     QTest::addColumn<QByteArray>("lang");
     QTest::addColumn<QString>("languageType");
-    QTest::newRow("russian") << QByteArray() << QByteArray() << QByteArray("ru_RU.UTF-8") << "ru";
-    QTest::newRow("ukrainian_russian") << QByteArray() << QByteArray() << QByteArray("ru_UA") << "ru";
-    QTest::newRow("american") << QByteArray() << QByteArray() << QByteArray("en_US.UTF-8") << "en-us";
-    QTest::newRow("british") << QByteArray() << QByteArray() << QByteArray("en_GB.UTF-8") << "en-us";
-    QTest::newRow("bare_language") << QByteArray() << QByteArray() << QByteArray("EN") << "en-us";
-    QTest::newRow("chinese") << QByteArray() << QByteArray() << QByteArray("zh_CN.UTF-8") << "zh-cn";
-    QTest::newRow("german_falls_back") << QByteArray() << QByteArray() << QByteArray("de_DE.UTF-8")
-                                       << "zh-cn";
-    QTest::newRow("not_a_prefix") << QByteArray() << QByteArray() << QByteArray("rue_UA") << "zh-cn";
-    QTest::newRow("c_locale") << QByteArray() << QByteArray() << QByteArray("C.UTF-8") << "zh-cn";
-    QTest::newRow("nothing_set") << QByteArray() << QByteArray() << QByteArray() << "zh-cn";
-    QTest::newRow("messages_over_lang") << QByteArray() << QByteArray("ru_RU") << QByteArray("en_US")
-                                        << "ru";
+    const QByteArray unset;
+    const auto row = [&](const char *name, const QByteArray &lang, const char *languageType) {
+        QTest::newRow(name) << unset << unset << lang << QString(languageType);
+    };
+    row("russian", "ru_RU.UTF-8", "ru");
+    row("ukrainian_russian", "ru_UA", "ru");
+    row("american", "en_US.UTF-8", "en-us");
+    row("british", "en_GB.UTF-8", "en-us");
+    row("bare_language", "EN", "en-us");
+    row("chinese", "zh_CN.UTF-8", "zh-cn");
+    row("german_falls_back", "de_DE.UTF-8", "zh-cn");
+    row("not_a_prefix", "rue_UA", "zh-cn");
+    row("c_locale", "C.UTF-8", "zh-cn");
+    row("nothing_set", unset, "zh-cn");
+    QTest::newRow("messages_over_lang") << unset << QByteArray("ru_RU") << QByteArray("en_US") << "ru";
     QTest::newRow("lc_all_over_all") << QByteArray("en_US") << QByteArray("ru_RU")
                                      << QByteArray("zh_CN") << "en-us";
-    QTest::newRow("empty_lc_all_skipped") << QByteArray("") << QByteArray() << QByteArray("ru_RU")
-                                          << "ru";
+    QTest::newRow("empty_lc_all_skipped") << QByteArray("") << unset << QByteArray("ru_RU") << "ru";
 }
 
 void TestPhoneStorage::languageFromLocale()
@@ -152,7 +154,8 @@ void TestPhoneStorage::firstStartLaysOutANewPhone()
 {
     qputenv("LANG", "ru_RU.UTF-8");
     QVERIFY(preparePhoneStorage());
-    for (const char *folder : {"/mmc/mmca1", "/usr/data_resource", "/ezx_user/download/appwrite/setup"})
+    for (const char *folder :
+         {"/mmc/mmca1", "/usr/data_resource", "/ezx_user/download/appwrite/setup"})
         QVERIFY2(QFileInfo(storage() + folder).isDir(), folder);
     const QString config = phonePath(QString::fromLatin1(PHONE_SYSTEM_CONFIG));
     QCOMPARE(config, storage() + PHONE_SYSTEM_CONFIG);
