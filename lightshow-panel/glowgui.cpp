@@ -12,6 +12,7 @@
 #include "zpushbutton.h"
 
 #include <QCheckBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QRadioButton>
 #include <QSlider>
@@ -54,6 +55,16 @@ glowGUI::glowGUI() : ZMainWidget(false, nullptr)
     title->setObjectName(QStringLiteral("title"));
     title->setScaledContents(true);
     setTitleBarWidget(title);
+    // The title keeps its text; the marker sits at its right end.
+    micMarker = new QLabel(QStringLiteral("\u25CF MIC"), title);
+    micMarker->setObjectName(QStringLiteral("micMarker"));
+    micMarker->setStyleSheet(QStringLiteral(
+        "color: white; background: #c01c28; border-radius: 3px; padding: 0 4px; font-weight: bold;"));
+    micMarker->hide();
+    auto *titleLayout = new QHBoxLayout(title);
+    titleLayout->setContentsMargins(0, 3, 6, 3);
+    titleLayout->addStretch();
+    titleLayout->addWidget(micMarker);
 
     cst = new UTIL_CST(this, current().start, QStringLiteral("CST_Menu"),
                        QStringLiteral("CST_Exit"));
@@ -204,15 +215,22 @@ void glowGUI::glowStartStop()
                       std::memory_order_relaxed);
         glowO.start();
         running = true;
+        showListening();
         midBtn->setText(current().stop);
         mainMenu->setItemEnabled(ITEM_START_DAEMON, false);
     } else {
         glowO.stop();
         restoreBrightness();
         running = false;
+        showListening();
         midBtn->setText(current().start);
         mainMenu->setItemEnabled(ITEM_START_DAEMON, true);
     }
+}
+
+void glowGUI::showListening()
+{
+    micMarker->setVisible(glowO.runned());
 }
 
 void glowGUI::brSlot()

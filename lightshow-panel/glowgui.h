@@ -62,11 +62,13 @@ private:
     void readSettings();
     void writeSettings();
     void buildContent();
+    void showListening();
 
     ZMessageBox *askBox = nullptr;
     langPack lang[2];
     glowSettings settings;
     QLabel *title = nullptr;
+    QLabel *micMarker = nullptr;  // in the title bar while the flasher listens
     QLabel *sensLabel = nullptr;
     QLabel *content = nullptr;
     QLabel *minLabel = nullptr;

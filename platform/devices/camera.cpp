@@ -1,4 +1,5 @@
 #include "camera.h"
+#include "camera_v4l2.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -13,8 +14,14 @@ std::unique_ptr<CameraBackend> backend;
 CameraBackend *makeFromEnvironment()
 {
     const char *choice = std::getenv("EZX_CAMERA");
-    if (choice && std::strncmp(choice, "sim:", 4) == 0)
+    if (!choice || !*choice)
+        return makeAutoCamera();
+    if (std::strncmp(choice, "sim:", 4) == 0)
         return makeSimCamera(choice + 4);
+    if (std::strcmp(choice, "v4l2") == 0)
+        return makeV4l2Camera(nullptr);
+    if (std::strncmp(choice, "v4l2:", 5) == 0 && choice[5])
+        return makeV4l2Camera(choice + 5);
     return makePhoneCamera();
 }
 

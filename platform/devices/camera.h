@@ -9,7 +9,10 @@
 // to the driver: requests, a mapping of the capture memory, a wait until a frame is ready. The
 // backend behind these calls is chosen once per process from EZX_CAMERA:
 //
+//   (unset)    the phone's driver when it answers, else the first V4L2 webcam (camera_v4l2.h)
 //   phone      the device node (through phonePath), ioctl, mmap and select as they are
+//   v4l2       the first V4L2 capture device among /dev/videoN (through phonePath)
+//   v4l2:DEV   the V4L2 capture device DEV, e.g. /dev/video2
 //   sim:FILE   a simulated camera whose every frame is the bytes of FILE, read afresh at each
 //              open; a missing or empty FILE cannot be opened (see camera_sim.cpp)
 //

@@ -1,4 +1,5 @@
 #include "zaudionormaldev.h"
+#include "mic_pulse.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -8,6 +9,10 @@
 #include <unistd.h>
 
 namespace {
+
+// open() runs on the caller's thread (the panel's window): a server that does not answer
+// must not hold it up for long.
+constexpr int PULSE_CONNECT_TIMEOUT_MS = 1000;
 
 long long monotonicNs()
 {
@@ -74,7 +79,8 @@ int ZAudioNormalDev::open()
 {
     source.reset();
     pacedSamples = 0;
-    paceOriginNs = monotonicNs();
+    // The clock starts at the first read: connecting to a server may take a while.
+    paceOriginNs = 0;
     if (bytesPerSample != 2 || channels != 1)
         return -1;
     const char *choice = std::getenv("EZX_MIC");
@@ -84,6 +90,17 @@ int ZAudioNormalDev::open()
             return -1;
         source.reset(new FileMic(fd));
         return 0;
+    }
+    const bool pulse = choice && std::strncmp(choice, "pulse", 5) == 0
+                       && (choice[5] == '\0' || choice[5] == ':');
+    if (pulse || !choice || !*choice) {
+        source.reset(openPulseMic(pulse && choice[5] ? choice + 6 : nullptr, rate,
+                                  PULSE_CONNECT_TIMEOUT_MS));
+        if (source)
+            return 0;
+        // Asked for by name, the server's absence is a failure; by default it is quiet.
+        if (pulse)
+            return -1;
     }
     source.reset(new SilentMic);
     return 0;

@@ -11,8 +11,11 @@ class MicSource;
 
 // Microphone input: signed 16-bit samples at the rate given, read in blocks. The source comes
 // from EZX_MIC when open() is called:
-//   file:PATH   raw signed 16-bit little-endian mono samples from PATH, then silence
-//   (unset)     silence
+//   file:PATH     raw signed 16-bit little-endian mono samples from PATH, then silence
+//   pulse         the default source of the PulseAudio or PipeWire server (mic_pulse.h)
+//   pulse:SOURCE  that source of the server, e.g. a sink's ".monitor"
+//   silence       silence
+//   (unset)       the server's default source when a server answers, else silence
 // Every source is paced in real time: a read of n samples returns n / rate seconds after the
 // previous one ended, so a reader loop never spins, not even on a device that failed to open
 // or was closed (it then gets silence and -1).

@@ -63,6 +63,8 @@ private:
 void TestWindow::initTestCase()
 {
     setShellRunner(&recordCommand);
+    // Never the machine's own microphone.
+    qputenv("EZX_MIC", "silence");
 }
 
 void TestWindow::init()
@@ -164,9 +166,14 @@ void TestWindow::runningLocksSchemesAndSwitchesToRussian()
     auto *menu = child<PopupMenu>(w, "mainMenu");
     child<QCheckBox>(w, "brightCheck")->click();
     child<QSlider>(w, "brightSlider")->setValue(70);
+    auto *micMarker = child<QLabel>(w, "micMarker");
+    QVERIFY(micMarker->isHidden());
     mid->click();
     SimLightState lights{};
     QVERIFY(glowO.runned() && lightSimState(&lights) && !lights.backlightOn);
+    // The title shows that the microphone listens, and keeps its own text.
+    QVERIFY(!micMarker->isHidden());
+    QCOMPARE(child<QLabel>(w, "title")->text(), QStringLiteral(" Glowra"));
     QCOMPARE(fl_fbbr.load(), 70);
     QCOMPARE(mid->text(), QStringLiteral("Stop"));
     QVERIFY(!menu->isItemEnabled(3));
@@ -183,6 +190,7 @@ void TestWindow::runningLocksSchemesAndSwitchesToRussian()
     QCOMPARE(lights.level, 40);
     QCOMPARE(mid->text(), QString::fromUtf8("Старт"));
     QVERIFY(menu->isItemEnabled(3));
+    QVERIFY(micMarker->isHidden());
 }
 
 void TestWindow::schemeCommands_data()
