@@ -40,6 +40,11 @@ void printUsage(const char *name)
                  "\t-f\t\tRun in foreground\n\n",
                  name);
     std::fputs(LICENCE_NOTICE, stderr);
+    std::fprintf(stderr,
+                 "\nFiles:\n  %s\n      process id of the background copy\n"
+                 "  %s\n      the backlight\n  %s\n      the camera\n",
+                 phonePath("/var/run/ambid.pid").c_str(), phonePath("/dev/fb0").c_str(),
+                 phonePath("/dev/video0").c_str());
 }
 
 void printPidFileError(const std::string &path)

@@ -2,6 +2,11 @@
 // window opens on it, ready to extract.
 #include "mainwindows.h"
 #include "myclass_zapp.h"
+#include "phonepath.h"
+#include "phonestorage.h"
+
+#include <QFile>
+#include <QFileInfo>
 
 #include <cstdio>
 #include <cstring>
@@ -14,11 +19,32 @@ void DisInfo()
     std::printf("%s\r\n", "Kest1.04");
 }
 
+// Where the files are, after --help's signature lines; on standard error, so that standard
+// output keeps only the signature lines.
+void printFiles(const char *invocation)
+{
+    QString program = QFile::decodeName(invocation);
+    if (!program.contains(QLatin1Char('/')))
+        program = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+    const QFileInfo info(program);
+    const QByteArray captions = QFile::encodeName(info.absolutePath() + QLatin1String("/ezx_")
+                                                  + info.baseName() + QLatin1String("_lang.cfg"));
+    std::fprintf(stderr,
+                 "Usage: kest [--help | FIRST ARCHIVE]  (the archive to open comes second)\n"
+                 "Files:\n  %s\n      captions, one group per language\n"
+                 "  %s\n      the language (LanguageType in SYS_SYSTEM_SET)\n"
+                 "  %s\n      temporary folder of a compression\n",
+                 captions.constData(), phonePath(std::string(PHONE_SYSTEM_CONFIG)).c_str(),
+                 phonePath(std::string("/mmc/mmca1/.tartmp")).c_str());
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     DisInfo();
+    if (argc < 2 || std::strcmp(argv[1], "--help") != 0)
+        preparePhoneStorage();
     MyClass_ZApp *app = nullptr;
     MainWindows *window = nullptr;
     if (argc < 2) {
@@ -27,6 +53,7 @@ int main(int argc, char **argv)
                                  nullptr, "MainWin", 0);
     } else if (std::strcmp(argv[1], "--help") == 0) {
         DisInfo();
+        printFiles(argv[0]);
         return 0;
     } else {
         // The application records the program's path here too, so that the language file

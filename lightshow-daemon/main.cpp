@@ -1,6 +1,8 @@
 #include "commandline.h"
 #include "glowshow.h"
 #include "lightguard.h"
+#include "phonepath.h"
+#include "phonestorage.h"
 
 #include <cstdio>
 
@@ -12,8 +14,17 @@ int main(int argc, char **argv)
     const std::string invocation = argc > 0 && argv[0] ? argv[0] : "";
     if (line.usage) {
         std::fputs(usageText(invocation).c_str(), stdout);
+        // Standard output keeps the usage text alone.
+        std::fprintf(stderr,
+                     "Files:\n  %s.sch\n      the light schemes\n"
+                     "  %s\n      the user's brightness (Brightness in SYS_SYSTEM_SET)\n"
+                     "  %s, %s\n      the lights\n",
+                     invocation.c_str(), phonePath(std::string(PHONE_SYSTEM_CONFIG)).c_str(),
+                     phonePath(std::string("/dev/fb0")).c_str(),
+                     phonePath(std::string("/dev/keylight")).c_str());
         return 0;
     }
+    preparePhoneStorage();
 
     // Should the daemon be killed mid-scheme, its guard brings the lights back.
     startLightGuard();

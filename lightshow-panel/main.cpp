@@ -3,16 +3,29 @@
 #include "glowra.h"
 #include "lightguard.h"
 #include "lights.h"
+#include "phonepath.h"
+#include "phonestorage.h"
 #include "terminatesignal.h"
 #include "zapplication.h"
 #include "zmessagebox.h"
 
 #include <QSocketNotifier>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 int main(int argc, char **argv)
 {
+    if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::printf("Usage: %s\n"
+                    "The light-show panel: flashes the lights to the microphone, plays and starts"
+                    " glowrad's schemes.\n"
+                    "Files:\n  %s.conf\n      its settings, saved on leaving by the right soft key\n"
+                    "  %sd\n      the daemon it starts\n  %s\n      the user's brightness\n",
+                    argv[0], argv[0], argv[0], phonePath(std::string(PHONE_SYSTEM_CONFIG)).c_str());
+        return 0;
+    }
+    preparePhoneStorage();
     const bool pathFits = setInvocationPath(argc > 0 ? argv[0] : nullptr);
     // Before any thread: should the panel die while the flasher keeps the display dark, its
     // guard lights it again.

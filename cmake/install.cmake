@@ -1,0 +1,101 @@
+# Installation. The programs and the files each looks for beside itself (the captions, the
+# schemes, the launcher file and its icon, glowrad beside glowra) share one folder,
+# PREFIX/lib/kest; small start scripts put them on the search path. Desktop entries, icons,
+# services and manual pages go where the desktop and the system look for them.
+# cpack -G DEB builds the Debian package of it all.
+
+set(KEST_PROGRAM_SUBDIR lib/kest)
+set(KEST_MAN_DIR ${CMAKE_BINARY_DIR}/man)
+
+install(TARGETS kest glowra glowrad procwarden DESTINATION ${KEST_PROGRAM_SUBDIR})
+# ambid looks for nothing beside itself; it is a system daemon.
+install(TARGETS ambid DESTINATION sbin)
+install(FILES
+    ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/glowrad.sch
+    ${CMAKE_SOURCE_DIR}/data/ezx_kest_lang.cfg
+    ${CMAKE_SOURCE_DIR}/data/applist.txt
+    ${CMAKE_SOURCE_DIR}/data/alert.png
+  DESTINATION ${KEST_PROGRAM_SUBDIR})
+
+# Files that name the programs' folder are made when installing, so that they follow the
+# prefix in force then (cpack installs below /usr whatever the build was configured with).
+function(kest_install_configured template destination)
+  cmake_parse_arguments(C "EXECUTABLE" "PROGRAM" "" ${ARGN})
+  set(permissions OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+  if(C_EXECUTABLE)
+    list(APPEND permissions OWNER_EXECUTE GROUP_EXECUTE WORLD_EXECUTE)
+  endif()
+  install(CODE "
+    set(KEST_PROGRAM_DIR \"\${CMAKE_INSTALL_PREFIX}/${KEST_PROGRAM_SUBDIR}\")
+    set(KEST_SBIN_DIR \"\${CMAKE_INSTALL_PREFIX}/sbin\")
+    set(KEST_PROGRAM \"${C_PROGRAM}\")
+    set(target \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${destination}\")
+    message(STATUS \"Installing: \${target}\")
+    configure_file(\"${template}\" \"\${target}\" @ONLY FILE_PERMISSIONS ${permissions})
+  ")
+endfunction()
+
+foreach(program kest glowrad procwarden)
+  kest_install_configured(${CMAKE_SOURCE_DIR}/cmake/start.sh.in bin/${program} EXECUTABLE
+                          PROGRAM ${program})
+endforeach()
+kest_install_configured(${CMAKE_SOURCE_DIR}/cmake/glowra.sh.in bin/glowra EXECUTABLE)
+
+install(FILES ${CMAKE_SOURCE_DIR}/data/desktop/kest.desktop
+              ${CMAKE_SOURCE_DIR}/data/desktop/glowra.desktop
+  DESTINATION share/applications)
+kest_install_configured(${CMAKE_SOURCE_DIR}/data/desktop/procwarden.desktop.in
+                        share/applications/procwarden.desktop)
+install(FILES ${CMAKE_SOURCE_DIR}/data/icons/kest.svg ${CMAKE_SOURCE_DIR}/data/icons/glowra.svg
+              ${CMAKE_SOURCE_DIR}/data/icons/procwarden.svg
+  DESTINATION share/icons/hicolor/scalable/apps)
+
+kest_install_configured(${CMAKE_SOURCE_DIR}/data/systemd/ambid.service.in
+                        lib/systemd/system/ambid.service)
+kest_install_configured(${CMAKE_SOURCE_DIR}/data/systemd/glowrad@.service.in
+                        lib/systemd/user/glowrad@.service)
+
+# Manual pages, compressed as Debian keeps them.
+set(KEST_MAN_PAGES kest.1 glowra.1 glowrad.1 procwarden.1 ambid.8)
+set(KEST_MAN_FILES)
+foreach(page ${KEST_MAN_PAGES})
+  set(compressed ${KEST_MAN_DIR}/${page}.gz)
+  add_custom_command(OUTPUT ${compressed}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${KEST_MAN_DIR}
+    COMMAND gzip -9n -c ${CMAKE_SOURCE_DIR}/docs/man/${page} > ${compressed}
+    DEPENDS ${CMAKE_SOURCE_DIR}/docs/man/${page}
+    VERBATIM)
+  list(APPEND KEST_MAN_FILES ${compressed})
+  string(REGEX REPLACE ".*\\." "" section ${page})
+  install(FILES ${compressed} DESTINATION share/man/man${section})
+endforeach()
+add_custom_target(man-pages ALL DEPENDS ${KEST_MAN_FILES})
+
+install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION share/doc/kest)
+
+# The Debian package. Libraries come from the programs themselves (dpkg-shlibdeps); the rest
+# is what they start or show: the archiving tools, ps for glowra's "Stop daemon", a font with
+# the Chinese captions.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME kest)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "Kest developers <kest@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "archive manager, light show, process manager and backlight daemon")
+set(CPACK_PACKAGE_DESCRIPTION "Five small programs from a Linux phone, on Qt 6: Kest, an archive
+manager for tar.gz, tar, gz, bz2, zip and rar archives; glowra, a light-show panel that
+flashes the lights to the microphone, and glowrad, its daemon that plays light schemes
+while a call rings; procwarden, a process manager with a launcher menu; and ambid, a
+daemon that steers the backlight with the camera as a light meter.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "tar, gzip, bzip2, unzip, unrar-free, procps, fonts-wqy-microhei")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, pipewire-pulse | pulseaudio")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
+    ${CMAKE_SOURCE_DIR}/cmake/debian/postinst ${CMAKE_SOURCE_DIR}/cmake/debian/prerm
+    ${CMAKE_SOURCE_DIR}/cmake/debian/postrm)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+include(CPack)
