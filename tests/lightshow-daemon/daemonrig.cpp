@@ -88,7 +88,10 @@ bool DaemonRig::waitForEnd(int ms)
 
 void DaemonRig::signal(int number)
 {
-    ::kill(pid_t(process.processId()), number);
+    // processId() is 0 once the daemon has ended, and kill(0, ...) would hit the whole test run.
+    const pid_t daemon = pid_t(process.processId());
+    if (daemon > 0)
+        ::kill(daemon, number);
 }
 
 qint64 DaemonRig::pid() const
