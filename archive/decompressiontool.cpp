@@ -98,7 +98,6 @@ bool existsOrDangles(const QString &path)
     return info.exists() || info.isSymLink();
 }
 
-
 // One member as the archive's tool lists it.
 struct Member
 {
@@ -241,6 +240,13 @@ bool membersStayInside(const QList<Member> &members, const QString &target, bool
             links.insert(componentsOf(member.name, backslashes).join(QLatin1Char('/')));
     const bool onDisk = QFileInfo(target).isDir();
     const QString root = QFileInfo(target).canonicalFilePath();
+    QHash<QString, bool> outward;  // each path on disk looked at once, however many members share it
+    const auto leadsOutOnDisk = [&](const QString &path) {
+        const auto known = outward.constFind(path);
+        if (known != outward.constEnd())
+            return *known;
+        return *outward.insert(path, leadsOut(root, target + QLatin1Char('/') + path));
+    };
     for (const Member &member : members) {
         const QStringList parts = componentsOf(member.name, backslashes);
         if (parts.contains(QStringLiteral("..")))
@@ -252,7 +258,7 @@ bool membersStayInside(const QList<Member> &members, const QString &target, bool
             if (!last && links.contains(path))
                 return false;
             // A link member replaces what it finds; anything else may be written through it.
-            if (onDisk && (!last || !member.link) && leadsOut(root, target + QLatin1Char('/') + path))
+            if (onDisk && (!last || !member.link) && leadsOutOnDisk(path))
                 return false;
         }
     }
