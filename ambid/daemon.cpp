@@ -133,9 +133,19 @@ int detach(const std::string &pidPath)
 
 int runningCopy(const std::string &path)
 {
-    FILE *file = std::fopen(path.c_str(), "r");
-    if (!file)
+    // Only a plain file: a named pipe planted there would block the open for good.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat info{};
+    if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        if (fd >= 0)
+            ::close(fd);
         return 0;
+    }
+    FILE *file = ::fdopen(fd, "r");
+    if (!file) {
+        ::close(fd);
+        return 0;
+    }
     int pid = 0;
     const int read = std::fscanf(file, "%d", &pid);
     std::fclose(file);

@@ -22,6 +22,9 @@
 //       packed
 //   -7  compression: two different items have the same last path component (they would
 //       overwrite each other in the temporary folder); nothing was copied
+//   -8  extraction: a member would land outside the target folder (a ".." component, a path
+//       through a symbolic link of the archive, or through a link in the target folder that
+//       leads out of it); nothing was extracted
 class DecompressionTool
 {
 public:
@@ -33,6 +36,7 @@ public:
     static constexpr int ToolFailed = -5;
     static constexpr int CopyFailed = -6;
     static constexpr int DuplicateName = -7;
+    static constexpr int UnsafeMember = -8;
 
     // archivePath is taken only when it exists; targetFolder whenever it is set (not null).
     DecompressionTool(const QString &archivePath, const QString &targetFolder);
@@ -64,7 +68,11 @@ public:
     int compressFile(QStringList items, QString archiveName, QString saveDir, int viaTempDir);
 
 private:
-    int extract(const QString &type, const QString &lineHead, const QString &lineMiddle);
+    // How an extractor's tool lists the members before they are written.
+    enum class Listing { Tar, Zip, Rar };
+
+    int extract(const QString &type, const QString &lineHead, const QString &lineMiddle,
+                Listing listing, const QString &listHead);
 
     QString fileName;
     QString decomPath;

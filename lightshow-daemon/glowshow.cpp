@@ -221,7 +221,8 @@ void glowshow(int scheme, bool demo)
 {
     fb = lightOpen(LIGHT_NODE_FB, O_RDONLY);
     kl = lightOpen(LIGHT_NODE_KEYPAD, O_RDONLY | O_NONBLOCK);
-    fglow = ::open(argv0.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking: a named pipe in the schemes file's place would hold the open forever.
+    fglow = ::open(argv0.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fb < 0 || kl < 0 || fglow < 0) {
         if (fb < 0)
             say("Can't open /dev/fb0");

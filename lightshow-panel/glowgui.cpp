@@ -137,7 +137,8 @@ void glowGUI::writeSettings()
 {
     unsigned char bytes[SETTINGS_SIZE];
     encodeSettings(settings, bytes);
-    settingsFd = ::open(sfsname, O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    // Non-blocking, like the read: a named pipe in the file's place must not hold up the exit.
+    settingsFd = ::open(sfsname, O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0644);
     if (settingsFd < 0)
         return;
     const ssize_t written = ::pwrite(settingsFd, bytes, sizeof bytes, 0);

@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QPixmap>
@@ -21,6 +22,9 @@
 #include <limits>
 
 namespace {
+
+// The launcher file and /proc/meminfo are read up to this size.
+constexpr qint64 maxTextFileSize = 1024 * 1024;
 
 // Menu texts treat "&" as a shortcut mark; labels from the launcher file are shown as written.
 QString menuText(const QString &text)
@@ -61,10 +65,12 @@ void MainWindow::buildLauncherMenu()
 {
     // Looked for in the working directory, by design: the launcher file belongs to whoever
     // starts the program there.
+    // Only a plain file: opening a named pipe would wait for a writer forever. A launcher
+    // file is a few lines; a huge one is read no further than a menu could show.
     QFile file(QStringLiteral("applist.txt"));
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly | QIODevice::Text))
         return;
-    const QList<LauncherGroup> groups = parseLauncher(QString::fromLocal8Bit(file.readAll()));
+    const QList<LauncherGroup> groups = parseLauncher(QString::fromLocal8Bit(file.read(maxTextFileSize)));
     for (const LauncherGroup &group : groups) {
         auto *submenu = new PopupMenu(this);
         menu->insertItem(menuText(group.title), submenu);
@@ -141,9 +147,9 @@ void MainWindow::showMemInfo()
     // The phone's kernel began the file with a three-line summary table; the view starts after
     // it.
     QFile file(phonePath(QStringLiteral("/proc/meminfo")));
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly | QIODevice::Text))
         return;
-    const QStringList lines = textLines(QString::fromLocal8Bit(file.readAll()));
+    const QStringList lines = textLines(QString::fromLocal8Bit(file.read(maxTextFileSize)));
     for (qsizetype i = 3; i < lines.size(); ++i)
         listBox->addItem(lines.at(i));
 }

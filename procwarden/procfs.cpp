@@ -3,6 +3,13 @@
 #include "phonepath.h"
 
 #include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+constexpr qint64 cmdlinePage = 4096;
+
+} // namespace
 
 QString cutShortName(const QString &line)
 {
@@ -33,10 +40,12 @@ QString readShortName(const QString &pid)
 {
     // Files under /proc claim a size of 0 and report their end before the first read, so the
     // line is read without asking first.
+    // A plain file only (a named pipe would block the open), and one page at most, as much as
+    // the phone's kernel ever gave.
     QFile file(phonePath(QStringLiteral("/proc/") + pid + QStringLiteral("/cmdline")));
-    if (!file.open(QIODevice::ReadOnly))
+    if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly))
         return QString();
-    QByteArray line = file.readLine();
+    QByteArray line = file.readLine(cmdlinePage + 1);
     if (line.endsWith('\n'))
         line.chop(1);
     return cutShortName(QString::fromLocal8Bit(line));

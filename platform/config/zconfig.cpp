@@ -185,16 +185,17 @@ void ZConfig::parse(const QByteArray &text)
 {
     prologue.clear();
     sections.clear();
-    QByteArray all = text;
-    if (all.startsWith("\xEF\xBB\xBF"))
-        all.remove(0, 3);
-    const QList<QByteArray> rawLines = all.split('\n');
-    const int count = all.endsWith('\n') ? rawLines.size() - 1 : rawLines.size();
+    const QList<QByteArray> rawLines = text.split('\n');
+    const int count = text.endsWith('\n') ? rawLines.size() - 1 : rawLines.size();
     for (int n = 0; n < count; ++n) {
-        QByteArray raw = rawLines.at(n);
-        if (raw.endsWith('\r'))
-            raw.chop(1);
-        const QString line = trimBlanks(QString::fromUtf8(raw));
+        // Each line is kept with its own ending and the first with its byte-order mark, so the
+        // file goes back out as it came in: dropping them here would take one more "\r" of
+        // "\r\r\n", or one more mark of a doubled one, on every save.
+        const QByteArray raw = rawLines.at(n);
+        QByteArray content = raw.endsWith('\r') ? raw.chopped(1) : raw;
+        if (n == 0 && content.startsWith("\xEF\xBB\xBF"))
+            content.remove(0, 3);
+        const QString line = trimBlanks(QString::fromUtf8(content));
         Line parsed;
         parsed.raw = raw;
 

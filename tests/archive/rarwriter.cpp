@@ -58,9 +58,9 @@ QByteArray rar4Archive(const QList<RarEntry> &entries)
 {
     const uint16_t longBlock = 0x8000, dictionaryIsFolder = 0x00E0, lastBlock = 0x4000;
     const uint8_t mainHead = 0x73, fileHead = 0x74, endHead = 0x7B;
-    const uint8_t hostMsDos = 0, version20 = 20, methodStore = 0x30;
+    const uint8_t hostMsDos = 0, hostUnix = 3, version20 = 20, methodStore = 0x30;
     const uint32_t dosTime = (29u << 25) | (6u << 21) | (1u << 16) | (12u << 11);  // 2009-06-01 12:00
-    const uint32_t attrFolder = 0x10, attrArchive = 0x20;
+    const uint32_t attrFolder = 0x10, attrArchive = 0x20, attrUnixLink = 0120777;
 
     QByteArray out("Rar!\x1a\x07\x00", 7);
     out += header(mainHead, 0, QByteArray(6, '\0'));
@@ -71,13 +71,13 @@ QByteArray rar4Archive(const QList<RarEntry> &entries)
         QByteArray fields;
         put32(fields, data.size());  // PACK_SIZE
         put32(fields, data.size());  // UNP_SIZE
-        fields += char(hostMsDos);
+        fields += char(entry.symlink ? hostUnix : hostMsDos);
         put32(fields, crc32(data));
         put32(fields, dosTime);
         fields += char(version20);
         fields += char(methodStore);
         put16(fields, name.size());
-        put32(fields, entry.folder ? attrFolder : attrArchive);
+        put32(fields, entry.symlink ? attrUnixLink : entry.folder ? attrFolder : attrArchive);
         fields += name;
         out += header(fileHead, longBlock | (entry.folder ? dictionaryIsFolder : 0), fields);
         out += data;

@@ -10,6 +10,7 @@ struct RarEntry
     QByteArray name;  // "/" or "\" separated, ASCII
     QByteArray data;
     bool folder = false;
+    bool symlink = false;  // data is the target; written as a Unix archiver writes links
 };
 
 QByteArray rar4Archive(const QList<RarEntry> &entries);

@@ -19,6 +19,7 @@ private slots:
     void handWrittenSyntax();
     void groupsAndKeysKeepFileOrder();
     void garbageIsSkippedAndKept();
+    void fileGoesBackAsRead();
     void unreadableFileIsNeverOverwritten();
     void saveIsAtomic();
     void settingsManagerReadsSystemFile();
@@ -128,6 +129,29 @@ void TestZConfig::garbageIsSkippedAndKept()
     config.writeEntry("g", "k", "changed");
     QVERIFY(config.serialize().contains("no equals sign here\n"));
     QVERIFY(config.serialize().contains("# note\n"));
+}
+
+void TestZConfig::fileGoesBackAsRead()
+{
+    // Found by fuzzing: a value ending in a stray "\r" before the CRLF lost it on the first
+    // save of another entry, and "\r\r\n" garbage lost one "\r" per save.
+    const QByteArray text = "[g]\r\nk = v\r\r\nstray\r\r\r\nother = 1\r\n";
+    ZConfig config(QString{});
+    config.parse(text);
+    QCOMPARE(config.serialize(), text);
+    const QString before = config.readEntry("g", "k");
+    config.writeEntry("g", "other", "2");
+    ZConfig reread(QString{});
+    reread.parse(config.serialize());
+    QCOMPARE(reread.readEntry("g", "k"), before);
+    QVERIFY(reread.serialize().contains("stray\r\r\r\n"));
+
+    // A doubled byte-order mark hides the group behind it; a save must not strip one and
+    // turn the orphan below into an entry.
+    const QByteArray marked = "\xEF\xBB\xBF\xEF\xBB\xBF[g]\nk = v\n";
+    ZConfig twice(QString{});
+    twice.parse(marked);
+    QCOMPARE(twice.serialize(), marked);
 }
 
 void TestZConfig::unreadableFileIsNeverOverwritten()
