@@ -1,0 +1,59 @@
+// Preloaded into a Qt program (LD_PRELOAD) by bench/run: once the program's first window has
+// been painted, writes the nanoseconds since EZX_BENCH_T0_NS (the monotonic clock when the
+// runner started the program) to the file EZX_BENCH_PROBE_OUT and ends the program on the
+// spot, so that its peak memory is what it took to get there.
+#include <QCoreApplication>
+#include <QEvent>
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <unistd.h>
+
+namespace {
+
+long long nowNs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<long long>(now.tv_sec) * 1'000'000'000LL + now.tv_nsec;
+}
+
+void report()
+{
+    const long long elapsed = nowNs() - std::atoll(qgetenv("EZX_BENCH_T0_NS").constData());
+    if (FILE *out = std::fopen(qgetenv("EZX_BENCH_PROBE_OUT").constData(), "w")) {
+        std::fprintf(out, "%lld\n", elapsed);
+        std::fclose(out);
+    }
+    ::_exit(0);
+}
+
+class FirstPaint : public QObject
+{
+public:
+    bool eventFilter(QObject *object, QEvent *event) override
+    {
+        if (!painted && event->type() == QEvent::Paint && object->isWidgetType()
+            && static_cast<QWidget *>(object)->isWindow()) {
+            painted = true;
+            // Runs once this paint and the flush to the screen that follows it are done.
+            QTimer::singleShot(0, &report);
+        }
+        return false;
+    }
+
+private:
+    bool painted = false;
+};
+
+void installProbe()
+{
+    QCoreApplication::instance()->installEventFilter(new FirstPaint);
+}
+
+} // namespace
+
+Q_COREAPP_STARTUP_FUNCTION(installProbe)
