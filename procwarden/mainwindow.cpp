@@ -106,6 +106,9 @@ void MainWindow::updateProcess()
     DIR *proc = ::opendir(phonePath(std::string("/proc")).c_str());
     if (!proc)
         return;
+    // The rows go into the list in one insertion: one by one, each would make the view
+    // rework itself, which with thousands of processes costs more than reading /proc.
+    QStringList names;
     while (const dirent *entry = ::readdir(proc)) {
         const int pid = getPid(entry->d_name);
         if (pid < 1)
@@ -116,11 +119,12 @@ void MainWindow::updateProcess()
         const QString name = getExe(QString::fromLatin1(entry->d_name));
         if (name.isEmpty())
             continue;
-        listBox->addItem(name);
+        names.append(name);
         pidList.append(pid);
         startTimes.append(started);
     }
     ::closedir(proc);
+    listBox->addItems(names);
     listBox->setCurrentRow(0);
 }
 

@@ -2,12 +2,53 @@
 
 #include "phonepath.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <string>
+#include <unistd.h>
 
 namespace {
 
-constexpr qint64 cmdlinePage = 4096;
+constexpr qsizetype linePage = 4096;
+
+// The start of a /proc file, up to and including the first newline or up to its end. A scan
+// reads two such files for each of thousands of processes, so this stays with plain system
+// calls: no file object, no size query, no read past the line. A read that returns less than
+// was asked for has reached the end (the kernel hands these files out whole).
+QByteArray readFirstLine(const std::string &path)
+{
+    QByteArray line;
+    // Non-blocking and a plain file only: a named pipe planted in the tree must not hang the scan.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return line;
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return line;
+    }
+    char buffer[1024];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        const void *newline = std::memchr(buffer, '\n', size_t(got));
+        if (newline) {
+            line.append(buffer, static_cast<const char *>(newline) - buffer + 1);
+            break;
+        }
+        line.append(buffer, got);
+        // One page at most, as much as the phone's kernel ever gave.
+        if (size_t(got) < sizeof buffer || line.size() > linePage)
+            break;
+    }
+    ::close(fd);
+    return line;
+}
 
 } // namespace
 
@@ -38,14 +79,8 @@ QString cutShortName(const QString &line)
 
 QString readShortName(const QString &pid)
 {
-    // Files under /proc claim a size of 0 and report their end before the first read, so the
-    // line is read without asking first.
-    // A plain file only (a named pipe would block the open), and one page at most, as much as
-    // the phone's kernel ever gave.
-    QFile file(phonePath(QStringLiteral("/proc/") + pid + QStringLiteral("/cmdline")));
-    if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly))
-        return QString();
-    QByteArray line = file.readLine(cmdlinePage + 1);
+    // Files under /proc claim a size of 0, so the line is read without asking first.
+    QByteArray line = readFirstLine(phonePath("/proc/" + pid.toStdString() + "/cmdline"));
     if (line.endsWith('\n'))
         line.chop(1);
     return cutShortName(QString::fromLocal8Bit(line));
@@ -68,8 +103,6 @@ qint64 startTimeFromStat(const QByteArray &stat)
 
 qint64 readStartTime(int pid)
 {
-    QFile file(phonePath(QStringLiteral("/proc/%1/stat").arg(pid)));
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    return startTimeFromStat(file.readAll());
+    const QByteArray stat = readFirstLine(phonePath("/proc/" + std::to_string(pid) + "/stat"));
+    return stat.isEmpty() ? -1 : startTimeFromStat(stat);
 }

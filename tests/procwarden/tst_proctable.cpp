@@ -102,6 +102,11 @@ void TestProcTable::shortNameFromCmdlineFile_data()
     // Only the first line counts: a line feed inside an argument ends it.
     QTest::newRow("line_feed_ends_line") << QByteArray("/bin/ed\0x\ny/z\0", 14) << QString::fromLatin1("ed\0", 3);
     QTest::newRow("utf8_name") << QByteArray("/opt/caf\xc3\xa9\0", 11) << QString::fromUtf8("caf\xc3\xa9");
+    // Lines longer than one read of the file.
+    QTest::newRow("long_path") << "/" + QByteArray(3000, 'd') + QByteArray("/tool\0", 6)
+                               << QStringLiteral("tool");
+    QTest::newRow("line_feed_after_first_read") << "/bin/" + QByteArray(1500, 'x') + "\nz/y"
+                                                << QString(1499, QLatin1Char('x'));
 }
 
 void TestProcTable::shortNameFromCmdlineFile()
