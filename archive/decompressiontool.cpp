@@ -4,6 +4,7 @@
 #include "shellcommand.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -265,6 +266,21 @@ bool membersStayInside(const QList<Member> &members, const QString &target, bool
     return true;
 }
 
+// Whether a symbolic link stands anywhere in folder (links not followed).
+bool holdsLinks(const QString &folder)
+{
+    if (!QFileInfo(folder).isDir())
+        return false;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        if (it.fileInfo().isSymLink())
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 DecompressionTool::DecompressionTool(const QString &archivePath, const QString &targetFolder)
@@ -384,8 +400,14 @@ int DecompressionTool::extract(const QString &type, const QString &lineHead, con
     // (After the archive: tar's bundled "tvf" takes the word after it for the archive.)
     const QString options =
         listing == Listing::Tar ? QStringLiteral(" --quoting-style=c --numeric-owner") : QString();
+    // Listing a compressed tar archive unpacks it a whole extra time. tar itself holds back
+    // ".." and absolute members and delays the links an archive makes until its files are
+    // written; what it lets through are links already in the target folder. So a target
+    // folder without links spares that pass.
+    const bool compressedTar = listing == Listing::Tar && type != QLatin1String("tar");
+    const bool needsListing = !compressedTar || holdsLinks(decomPath);
     QList<QByteArray> lines;
-    if (listingLines(listHead + shellQuotePath(archive) + options, lines)) {
+    if (needsListing && listingLines(listHead + shellQuotePath(archive) + options, lines)) {
         QList<Member> members;
         bool understood = false;
         switch (listing) {

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -27,10 +28,22 @@ Members resolved(Members members, const QByteArray &root)
     return members;
 }
 
+QByteArray gzipped(const QByteArray &data)
+{
+    QProcess gzip;
+    gzip.start(QStringLiteral("gzip"), {QStringLiteral("-c")});
+    gzip.write(data);
+    gzip.closeWriteChannel();
+    gzip.waitForFinished();
+    return gzip.readAllStandardOutput();
+}
+
 QByteArray archiveOf(const QString &format, const Members &members)
 {
     if (format == QLatin1String("tar"))
         return tarArchive(members);
+    if (format == QLatin1String("tar.gz"))
+        return gzipped(tarArchive(members));
     if (format == QLatin1String("zip"))
         return zipArchive(members);
     QList<RarEntry> entries;
@@ -95,6 +108,23 @@ void TestMaliciousArchives::nothingEscapes_data()
         QTest::newRow(f + " link left in the target, file over it")
             << format << Members{{"lnk", "overwritten"}} << QByteArray("lnk") << true;
     }
+    // A compressed tar archive is listed only when the target folder holds links; elsewhere tar
+    // alone must keep everything inside.
+    for (const auto &[name, members, linkInTarget] : std::initializer_list<std::tuple<const char *, Members, QByteArray>>{
+             {"tar.gz dot-dot", Members{plain, {"../../outside/evil.txt", "x"}}, QByteArray()},
+             {"tar.gz absolute", Members{plain, {"@/outside/evil.txt", "x"}}, QByteArray()},
+             {"tar.gz link out, file through it",
+              Members{{"lnk", "@/outside", Kind::Symlink}, {"lnk/evil.txt", "x"}}, QByteArray()},
+             {"tar.gz relative link out, file through it",
+              Members{{"lnk", "../../outside", Kind::Symlink}, {"lnk/evil.txt", "x"}}, QByteArray()},
+             {"tar.gz link to a file out, file over it",
+              Members{{"lf", "@/outside/victim.txt", Kind::Symlink}, {"lf", "overwritten"}}, QByteArray()},
+             {"tar.gz hard link, file through it",
+              Members{{"h", "@/outside", Kind::Hardlink}, {"h/evil.txt", "x"}}, QByteArray()},
+             {"tar.gz link left in the target, file through it", Members{plain, {"lnk/evil.txt", "x"}},
+              QByteArray("lnk")},
+         })
+        QTest::newRow(name) << QStringLiteral("tar.gz") << members << linkInTarget << !linkInTarget.isEmpty();
     QTest::newRow("tar hard link out, file over it")
         << QStringLiteral("tar")
         << Members{{"h", "../../outside/victim.txt", Kind::Hardlink}, {"h", "overwritten"}}
