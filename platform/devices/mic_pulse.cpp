@@ -57,8 +57,8 @@ public:
         if (!waitUntil(deadline, [this] { return contextState(); }))
             return false;
 
-        const pa_sample_spec spec{PA_SAMPLE_S16LE, rate, 1};
-        stream = pa_stream_new(context, "microphone", &spec, nullptr);
+        const pa_sample_spec sampleFormat{PA_SAMPLE_S16LE, rate, 1};
+        stream = pa_stream_new(context, "microphone", &sampleFormat, nullptr);
         if (!stream)
             return false;
         const uint32_t fragmentBytes = uint32_t(rate * FRAGMENT_MS / 1000 * 2);
