@@ -1,7 +1,7 @@
 #include "setupsetmanager.h"
 
 #include "phonepath.h"
-#include "sysfslights.h"
+#include "backlightstart.h"
 #include "zconfig.h"
 
 SETUP_SET_Manager::SETUP_SET_Manager(AM_Global::Apps, bool)
@@ -28,7 +28,7 @@ int SETUP_SET_Manager::getSettingInfo(const QString &group, const QString &key,
     // began, not a made-up default; a dark backlight tells nothing.
     unsigned int level = 0;
     if (group == QLatin1String("SYS_SYSTEM_SET") && key == QLatin1String("Brightness")
-        && sysfsStartLevel(&level) && level > 0) {
+        && backlightLevelAtStart && backlightLevelAtStart(&level) && level > 0) {
         value = level;
         return 1;
     }

@@ -1,5 +1,6 @@
 #include "sysfslights.h"
 
+#include "backlightstart.h"
 #include "lightguard.h"
 #include "lights.h"
 #include "logind.h"
@@ -401,6 +402,11 @@ bool sysfsStartLevel(unsigned int *level)
     auto *sysfs = dynamic_cast<SysfsLights *>(&lights());
     return sysfs && sysfs->levelAtStart(level);
 }
+
+namespace {
+// Every program that can open the lights links this file, and only those need the answer.
+[[maybe_unused]] const bool levelAtStartOffered = (backlightLevelAtStart = sysfsStartLevel, true);
+} // namespace
 
 bool startLightGuard()
 {

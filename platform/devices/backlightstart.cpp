@@ -1,0 +1,3 @@
+#include "backlightstart.h"
+
+bool (*backlightLevelAtStart)(unsigned int *level) = nullptr;
