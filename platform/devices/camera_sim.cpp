@@ -1,4 +1,5 @@
 #include "camera.h"
+#include "camera_requests.h"
 
 #include <cerrno>
 #include <cstring>
@@ -61,44 +62,18 @@ public:
         if (it == streams.end())
             return fail(EBADF);
         SimStream &stream = it->second;
-        const bool pointerArgument = request != WCAM_VIDIOCSBRIGHT && request != VIDIOCCAPTURE;
-        if (pointerArgument && arg == 0)
-            return fail(EFAULT);
+        int result = 0;
+        if (answerCommonCameraRequest(request, arg, stream.bufferCount, stream.frame.size(), &result))
+            return result;
         switch (request) {
-        case WCAM_VIDIOCSCINFOR:
-        case WCAM_VIDIOCSOSIZE:
-        case WCAM_VIDIOCSFPS:
-        case WCAM_VIDIOCSNIGHTMODE:
-        case WCAM_VIDIOCSBRIGHT:
-        case VIDIOCSWIN:
-            return 0;
-        case WCAM_VIDIOCSBUFCOUNT:
-            stream.bufferCount = *reinterpret_cast<int *>(arg);
-            return 0;
-        case WCAM_VIDIOCGBUFCOUNT:
-            *reinterpret_cast<int *>(arg) = stream.bufferCount;
-            return 0;
-        case VIDIOCGMBUF: {
-            auto *mbuf = reinterpret_cast<video_mbuf *>(arg);
-            std::memset(mbuf, 0, sizeof *mbuf);
-            mbuf->size = int(stream.frame.size());
-            mbuf->frames = 1;
-            return 0;
-        }
         case VIDIOCCAPTURE:
             stream.capturing = int(arg) == 0;
             return 0;
-        case WCAM_VIDIOCGRABFRAME: {
+        case WCAM_VIDIOCGRABFRAME:
             if (!stream.capturing)
                 return fail(EINVAL);
-            int *record = reinterpret_cast<int *>(arg);
-            std::memset(record, 0, CAMERA_FRAME_WORDS * sizeof(int));
-            record[FRAME_WIDTH] = int(stream.frame.size());
-            record[FRAME_HEIGHT] = 1;
-            record[FRAME_SAMPLE_OFFSET] = 0;
-            record[FRAME_SAMPLE_COUNT] = int(stream.frame.size());
+            writeFrameRecord(arg, int(stream.frame.size()), 1, int(stream.frame.size()));
             return 0;
-        }
         default:
             return fail(ENOTTY);
         }

@@ -1,4 +1,5 @@
 #include "camera_v4l2.h"
+#include "camera_requests.h"
 #include "phonepath.h"
 
 #include <algorithm>
@@ -176,43 +177,17 @@ public:
         if (it == sessions.end())
             return fail(EBADF);
         Session &session = it->second;
-        const bool pointerArgument = request != WCAM_VIDIOCSBRIGHT && request != VIDIOCCAPTURE;
-        if (pointerArgument && arg == 0)
-            return fail(EFAULT);
+        int result = 0;
+        if (answerCommonCameraRequest(request, arg, session.bufferCount, session.planeBytes(), &result))
+            return result;
         switch (request) {
-        case WCAM_VIDIOCSCINFOR:
-        case WCAM_VIDIOCSOSIZE:
-        case WCAM_VIDIOCSFPS:
-        case WCAM_VIDIOCSNIGHTMODE:
-        case WCAM_VIDIOCSBRIGHT:
-        case VIDIOCSWIN:
-            return 0;
-        case WCAM_VIDIOCSBUFCOUNT:
-            session.bufferCount = *reinterpret_cast<int *>(arg);
-            return 0;
-        case WCAM_VIDIOCGBUFCOUNT:
-            *reinterpret_cast<int *>(arg) = session.bufferCount;
-            return 0;
-        case VIDIOCGMBUF: {
-            auto *mbuf = reinterpret_cast<video_mbuf *>(arg);
-            std::memset(mbuf, 0, sizeof *mbuf);
-            mbuf->size = int(session.planeBytes());
-            mbuf->frames = 1;
-            return 0;
-        }
         case VIDIOCCAPTURE:
             return int(arg) == 0 ? startCapture(fd, session) : stopCapture(fd, session);
-        case WCAM_VIDIOCGRABFRAME: {
+        case WCAM_VIDIOCGRABFRAME:
             if (!session.frameReady)
                 return fail(session.captureError);
-            int *record = reinterpret_cast<int *>(arg);
-            std::memset(record, 0, CAMERA_FRAME_WORDS * sizeof(int));
-            record[FRAME_WIDTH] = int(session.width);
-            record[FRAME_HEIGHT] = int(session.height);
-            record[FRAME_SAMPLE_OFFSET] = 0;
-            record[FRAME_SAMPLE_COUNT] = int(session.planeBytes());
+            writeFrameRecord(arg, int(session.width), int(session.height), int(session.planeBytes()));
             return 0;
-        }
         default:
             return fail(ENOTTY);
         }
