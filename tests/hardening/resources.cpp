@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QThread>
 
 #include <cstddef>
 #include <malloc.h>
@@ -38,6 +39,16 @@ Resources resourcesNow()
 #else
     now.heapBytes = (long long)mallinfo2().uordblks;
 #endif
+    return now;
+}
+
+Resources resourcesSettled(const Resources &early)
+{
+    Resources now = resourcesNow();
+    for (int tries = 0; tries < 200 && now.threads > early.threads; ++tries) {
+        QThread::msleep(10);
+        now = resourcesNow();
+    }
     return now;
 }
 

@@ -14,5 +14,10 @@ struct Resources
 
 Resources resourcesNow();
 
+// resourcesNow() once the thread count has come down to early's, or after two seconds. The
+// kernel still counts a thread for a moment after pthread_join has returned; a leaked thread
+// never goes, so the wait hides nothing.
+Resources resourcesSettled(const Resources &early);
+
 // Flat: no more descriptors or threads, and no more than slackBytes more heap.
 bool staysFlat(const Resources &early, const Resources &late, long long slackBytes = 256 * 1024);

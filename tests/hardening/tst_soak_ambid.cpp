@@ -53,7 +53,7 @@ void TestSoakAmbid::failingCyclesLeakNothing()
         if (n == cycles / 10)
             early = resourcesNow();
     }
-    const Resources late = resourcesNow();
+    const Resources late = resourcesSettled(early);
 
     ::dup2(savedErr, STDERR_FILENO);
     ::close(savedErr);

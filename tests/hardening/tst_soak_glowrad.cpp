@@ -110,7 +110,7 @@ void TestSoakGlowrad::thousandCallsLeakNothing()
     faking = true;
     glowshow(0, false);
     faking = false;
-    const Resources late = resourcesNow();
+    const Resources late = resourcesSettled(early);
 
     QCOMPARE(transitions, transitionsWanted);
     qInfo("after %d calls: %s; after %d: %s", transitionsWanted / 20, qPrintable(early.describe()),
