@@ -114,7 +114,8 @@ void TestCalls::signalRestoresTheLightsAtOnce()
     QVERIFY(rig.waitForEnd());
     const qint64 elapsed = clock.elapsed();
     qDebug("ended %lld ms after the signal", elapsed);
-    QVERIFY2(elapsed < 500, qPrintable(QString::number(elapsed)));
+    // Long before the 10 s step would have ended (and with room for a loaded machine).
+    QVERIFY2(elapsed < 2000, qPrintable(QString::number(elapsed)));
     QCOMPARE(rig.exitCode(), 0);
     QVERIFY(rig.output().endsWith(QLatin1String("\nExiting\n")));
     QCOMPARE(rig.log(), expected + restoreLines(25));
@@ -148,7 +149,8 @@ void TestCalls::nothingToPlayDoesNotSpin()
     QThread::msleep(2500);
     const long ticks = cpuTicks(rig.pid());
     QVERIFY(ticks >= 0);
-    QVERIFY2(ticks < sysconf(_SC_CLK_TCK) / 4, qPrintable(QString::number(ticks)));
+    // A spinning daemon burns the whole 2.5 s; an idle one a few ticks for starting.
+    QVERIFY2(ticks < sysconf(_SC_CLK_TCK) / 2, qPrintable(QString::number(ticks)));
     QVERIFY2(rig.log().size() <= maxLines, qPrintable(QString::number(rig.log().size())));
 
     rig.signal(SIGTERM);
