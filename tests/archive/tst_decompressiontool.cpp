@@ -1,6 +1,7 @@
 // The command lines of the archive engine, seen by stand-in tools that record their
 // arguments (tests/archive/fake-tools/faketool.sh).
 #include "decompressiontool.h"
+#include "workingdir.h"
 
 #include "phonetree.h"
 
@@ -109,16 +110,6 @@ private:
     QTemporaryDir bin;
     QByteArray savedPath;
     QList<QByteArray> exits;
-};
-
-class WorkingDir
-{
-public:
-    explicit WorkingDir(const QString &path) : previous(QDir::currentPath()) { QDir::setCurrent(path); }
-    ~WorkingDir() { QDir::setCurrent(previous); }
-
-private:
-    QString previous;
 };
 
 } // namespace

@@ -3,6 +3,7 @@
 // folder must exist before it runs).
 #include "decompressiontool.h"
 #include "rarwriter.h"
+#include "workingdir.h"
 
 #include "phonetree.h"
 
@@ -122,16 +123,6 @@ int withoutPrivileges(const std::function<int()> &work)
         return 100;
     return static_cast<signed char>(WEXITSTATUS(status));
 }
-
-class WorkingDir
-{
-public:
-    explicit WorkingDir(const QString &path) : previous(QDir::currentPath()) { QDir::setCurrent(path); }
-    ~WorkingDir() { QDir::setCurrent(previous); }
-
-private:
-    QString previous;
-};
 
 } // namespace
 

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QDir>
+#include <QString>
+
+// Runs the rest of a scope in another working directory, as Kest's relative paths need.
+class WorkingDir
+{
+public:
+    explicit WorkingDir(const QString &path) : previous(QDir::currentPath()) { QDir::setCurrent(path); }
+    ~WorkingDir() { QDir::setCurrent(previous); }
+
+private:
+    QString previous;
+};
