@@ -3,7 +3,7 @@
 
 #include "glowra.h"
 
-#include "../lightshow-panel/simlights.h"
+#include "../glowra/simlights.h"
 
 #include <QtTest>
 

@@ -1,5 +1,5 @@
 // The command lines of the archive engine, seen by stand-in tools that record their
-// arguments (tests/archive/fake-tools/faketool.sh).
+// arguments (tests/kest/fake-tools/faketool.sh).
 #include "decompressiontool.h"
 #include "workingdir.h"
 
@@ -18,7 +18,7 @@ const QString tempDirPhonePath = QStringLiteral("/mmc/mmca1/.tartmp");
 
 QString fakeToolScript()
 {
-    return qEnvironmentVariable("EZX_TEST_SOURCE_DIR") + QStringLiteral("/tests/archive/fake-tools/faketool.sh");
+    return qEnvironmentVariable("EZX_TEST_SOURCE_DIR") + QStringLiteral("/tests/kest/fake-tools/faketool.sh");
 }
 
 void touch(const QString &path, const QByteArray &content = QByteArray())

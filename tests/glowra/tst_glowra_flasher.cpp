@@ -98,4 +98,4 @@ int main(int argc, char **argv)
     return result;
 }
 
-#include "tst_lightshowpanel_flasher.moc"
+#include "tst_glowra_flasher.moc"

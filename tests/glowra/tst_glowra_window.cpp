@@ -254,4 +254,4 @@ int main(int argc, char **argv)
     return result;
 }
 
-#include "tst_lightshowpanel_window.moc"
+#include "tst_glowra_window.moc"

@@ -103,4 +103,4 @@ void TestProgram::overlongPathIsRefused()
 }
 
 QTEST_GUILESS_MAIN(TestProgram)
-#include "tst_lightshowpanel_program.moc"
+#include "tst_glowra_program.moc"

@@ -172,4 +172,4 @@ void TestPanelCore::overlongPathIsRefused()
 }
 
 QTEST_GUILESS_MAIN(TestPanelCore)
-#include "tst_lightshowpanel_core.moc"
+#include "tst_glowra_core.moc"

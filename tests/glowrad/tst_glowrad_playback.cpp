@@ -236,4 +236,4 @@ void TestPlayback::damagedSchemesFiles()
 }
 
 QTEST_GUILESS_MAIN(TestPlayback)
-#include "tst_lightshowd_playback.moc"
+#include "tst_glowrad_playback.moc"

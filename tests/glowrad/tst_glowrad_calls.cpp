@@ -160,4 +160,4 @@ void TestCalls::nothingToPlayDoesNotSpin()
 }
 
 QTEST_GUILESS_MAIN(TestCalls)
-#include "tst_lightshowd_calls.moc"
+#include "tst_glowrad_calls.moc"

@@ -44,4 +44,4 @@ void TestShipped::everySchemePlaysAsADemo()
 }
 
 QTEST_GUILESS_MAIN(TestShipped)
-#include "tst_lightshowd_shipped.moc"
+#include "tst_glowrad_shipped.moc"

@@ -244,4 +244,4 @@ int main(int argc, char **argv)
     return result;
 }
 
-#include "tst_lightshowpanel_pulse.moc"
+#include "tst_glowra_pulse.moc"

@@ -120,4 +120,4 @@ int main(int argc, char **argv)
     return result;
 }
 
-#include "tst_lightshowpanel_daemon.moc"
+#include "tst_glowra_daemon.moc"

@@ -1,4 +1,4 @@
-// lightshow-schemec SOURCE OUTPUT: compiles the readable light schemes into the schemes file
+// glowrad-schemec SOURCE OUTPUT: compiles the readable light schemes into the schemes file
 // that the daemon reads. Nothing is written when the source has a fault.
 #include "schemesource.h"
 
@@ -55,7 +55,7 @@ bool writeOutput(const char *path, const std::vector<unsigned char> &bytes)
 int main(int argc, char **argv)
 {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: %s SOURCE OUTPUT\n", argc > 0 ? argv[0] : "lightshow-schemec");
+        std::fprintf(stderr, "usage: %s SOURCE OUTPUT\n", argc > 0 ? argv[0] : "glowrad-schemec");
         return 2;
     }
     std::string source;

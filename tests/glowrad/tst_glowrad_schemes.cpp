@@ -169,7 +169,7 @@ void TestSchemes::refusesWhatItCannotEncode()
 
 void TestSchemes::toolNamesFileAndLineAndWritesNothing()
 {
-    const QString tool = qEnvironmentVariable("EZX_TEST_BIN_DIR") + QStringLiteral("/lightshow-schemec");
+    const QString tool = qEnvironmentVariable("EZX_TEST_BIN_DIR") + QStringLiteral("/glowrad-schemec");
     QTemporaryDir dir;
     const QString source = dir.filePath(QStringLiteral("schemes.txt"));
     const QString target = dir.filePath(QStringLiteral("out.sch"));
@@ -233,4 +233,4 @@ void TestSchemes::shippedSchemesAreShows()
 }
 
 QTEST_GUILESS_MAIN(TestSchemes)
-#include "tst_lightshowd_schemes.moc"
+#include "tst_glowrad_schemes.moc"
