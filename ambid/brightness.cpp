@@ -45,7 +45,7 @@ int failed(const char *step)
     return -1;
 }
 
-} // namespace
+}  // namespace
 
 int frameMean(const unsigned char *memory, long long mappedBytes, const int *record)
 {

@@ -129,13 +129,13 @@ int detach(const std::string &pidPath)
     return -1;
 }
 
-} // namespace
+}  // namespace
 
 int runningCopy(const std::string &path)
 {
     // Only a plain file: a named pipe planted there would block the open for good.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    struct stat info{};
+    struct stat info = {};
     if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         if (fd >= 0)
             ::close(fd);
@@ -251,9 +251,7 @@ int ambidMain(int argc, char **argv)
         case 'd': debug = 1; break;
         case 'm': minLevel = std::atoi(optarg); break;
         case 'e': errorLevel = std::atoi(optarg); break;
-        default:
-            printUsage(name);
-            return 1;
+        default: printUsage(name); return 1;
         }
     }
 

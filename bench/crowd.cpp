@@ -20,7 +20,7 @@ void onSignal(int)
     quit = 1;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char **argv)
 {
@@ -29,7 +29,7 @@ int main(int argc, char **argv)
         std::fputs("usage: bench-crowd COUNT\n", stderr);
         return 2;
     }
-    struct sigaction action{};
+    struct sigaction action = {};
     action.sa_handler = onSignal;
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
@@ -57,8 +57,7 @@ int main(int argc, char **argv)
     std::fflush(stdout);
 
     char byte;
-    while (!quit && read(STDIN_FILENO, &byte, 1) > 0) {
-    }
+    while (!quit && read(STDIN_FILENO, &byte, 1) > 0) {}
     for (pid_t pid : children)
         kill(pid, SIGKILL);
     for (pid_t pid : children)

@@ -125,7 +125,6 @@ int main(int argc, char **argv)
     const long long wall = nowNs() - start;
     /* Whatever the command left running in its group goes with it. */
     kill(-pid, SIGKILL);
-    printf("%lld %lld %ld %d\n", wall, tvNs(usage.ru_utime) + tvNs(usage.ru_stime), usage.ru_maxrss,
-           status);
+    printf("%lld %lld %ld %d\n", wall, tvNs(usage.ru_utime) + tvNs(usage.ru_stime), usage.ru_maxrss, status);
     return 0;
 }

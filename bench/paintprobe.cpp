@@ -60,6 +60,6 @@ void installProbe()
     QCoreApplication::instance()->installEventFilter(new FirstPaint);
 }
 
-} // namespace
+}  // namespace
 
 Q_COREAPP_STARTUP_FUNCTION(installProbe)

@@ -34,15 +34,14 @@ int smoothLevel(float threshold, float loudness)
 short sensThreshold(int position)
 {
     // Each step about 1.55 times the next.
-    static const short thresholds[10] = {26439, 17057, 11005, 7100, 4580,
-                                         2955,  1906,  1230,  793,  512};
+    static const short thresholds[10] = {26439, 17057, 11005, 7100, 4580, 2955, 1906, 1230, 793, 512};
     if (position < 0 || position > 9)
         return 1906;
     return thresholds[position];
 }
 
-BlockResponse respondToBlock(FlashState &state, const BlockMeasure &measure, short threshold,
-                             bool smooth, int flashLevel)
+BlockResponse respondToBlock(FlashState &state, const BlockMeasure &measure, short threshold, bool smooth,
+                             int flashLevel)
 {
     BlockResponse response;
     const float loudness = blockLoudness(measure);

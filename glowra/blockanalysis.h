@@ -52,5 +52,5 @@ struct BlockResponse
 
 // Decides on one block and moves the state on. threshold is the sensitivity value in force,
 // flashLevel the brightness of a plain (not smooth) flash.
-BlockResponse respondToBlock(FlashState &state, const BlockMeasure &measure, short threshold,
-                             bool smooth, int flashLevel);
+BlockResponse respondToBlock(FlashState &state, const BlockMeasure &measure, short threshold, bool smooth,
+                             int flashLevel);

@@ -8,8 +8,7 @@ char sfsname[PATH_BUFFER];
 char sfdname[PATH_BUFFER];
 char sfdsname[PATH_BUFFER];
 
-const char *const stopDaemonCommand =
-    "kill `ps -eo pid,ucmd | grep glowrad` > /dev/null 2> /dev/null";
+const char *const stopDaemonCommand = "kill `ps -eo pid,ucmd | grep glowrad` > /dev/null 2> /dev/null";
 
 namespace {
 
@@ -41,7 +40,7 @@ bool copyFitting(char *buffer, const std::string &text)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 std::string shellQuoted(const std::string &path)
 {

@@ -42,7 +42,7 @@ void restoreBrightness()
     lightRequest(fl_fb, LIGHT_FB_SET_LEVEL, (unsigned long)fbbr);
 }
 
-} // namespace
+}  // namespace
 
 glowGUI::glowGUI() : ZMainWidget(false, nullptr)
 {
@@ -66,8 +66,7 @@ glowGUI::glowGUI() : ZMainWidget(false, nullptr)
     titleLayout->addStretch();
     titleLayout->addWidget(micMarker);
 
-    cst = new UTIL_CST(this, current().start, QStringLiteral("CST_Menu"),
-                       QStringLiteral("CST_Exit"));
+    cst = new UTIL_CST(this, current().start, QStringLiteral("CST_Menu"), QStringLiteral("CST_Exit"));
     setCSTWidget(cst);
     rightBtn = cst->getRightBtn();
     leftBtn = cst->getLeftBtn();
@@ -114,8 +113,7 @@ glowGUI::glowGUI() : ZMainWidget(false, nullptr)
     connect(refreshTimer, &QTimer::timeout, this, &glowGUI::chSens);
     refreshTimer->start(REFRESH_MS);
 
-    askBox = new ZMessageBox(this, QPixmap(), current().askStart, current().yes, current().no,
-                             QString(), 1);
+    askBox = new ZMessageBox(this, QPixmap(), current().askStart, current().yes, current().no, QString(), 1);
     askBox->setObjectName(QStringLiteral("askBox"));
 }
 
@@ -314,16 +312,46 @@ void glowGUI::stopd()
     runShell(stopDaemonCommand);
 }
 
-void glowGUI::m0() { startd(0); }
-void glowGUI::m1() { startd(1); }
-void glowGUI::m2() { startd(2); }
-void glowGUI::m3() { startd(3); }
-void glowGUI::m4() { startd(4); }
-void glowGUI::m5() { startd(5); }
-void glowGUI::m6() { startd(6); }
-void glowGUI::m7() { startd(7); }
-void glowGUI::m8() { startd(8); }
-void glowGUI::m9() { startd(9); }
+void glowGUI::m0()
+{
+    startd(0);
+}
+void glowGUI::m1()
+{
+    startd(1);
+}
+void glowGUI::m2()
+{
+    startd(2);
+}
+void glowGUI::m3()
+{
+    startd(3);
+}
+void glowGUI::m4()
+{
+    startd(4);
+}
+void glowGUI::m5()
+{
+    startd(5);
+}
+void glowGUI::m6()
+{
+    startd(6);
+}
+void glowGUI::m7()
+{
+    startd(7);
+}
+void glowGUI::m8()
+{
+    startd(8);
+}
+void glowGUI::m9()
+{
+    startd(9);
+}
 
 void glowGUI::exitSlot()
 {

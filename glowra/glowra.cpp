@@ -29,7 +29,7 @@ void switchBacklightOn()
     lightRequest(fl_fb, LIGHT_FB_BACKLIGHT, 1UL);
 }
 
-} // namespace
+}  // namespace
 
 Glowra::Glowra(short sens)
 {
@@ -99,9 +99,8 @@ void *Glowra::glow(void *)
     while (fl_run.load(relaxed)) {
         fl_mic.read(block, BLOCK_SAMPLES);
         const bool smooth = fl_smooth.load(relaxed);
-        const BlockResponse response = respondToBlock(state, measureBlock(block),
-                                                      fl_sens.load(relaxed), smooth,
-                                                      fl_fbbr.load(relaxed));
+        const BlockResponse response =
+            respondToBlock(state, measureBlock(block), fl_sens.load(relaxed), smooth, fl_fbbr.load(relaxed));
         if (response.beat && smooth)
             fl_fbbr.store(response.level, relaxed);
         if (response.level >= 0)

@@ -14,7 +14,7 @@ langPack langPack::english()
     pack.askStart = QString::fromLatin1("Start daemon with this scheme?");
     pack.yes = QString::fromLatin1("Yes");
     pack.no = QString::fromLatin1("No");
-    const char *const schemes[10] = {"Funky", "Pulse", "Rhytmic", "Flicker", "Energized",
+    const char *const schemes[10] = {"Funky", "Pulse", "Rhytmic", "Flicker",   "Energized",
                                      "Beats", "Mania", "Alien",   "Elemental", "Sonic"};
     for (int i = 0; i < 10; ++i)
         pack.schemes.name[i] = QString::fromLatin1(schemes[i]);
@@ -35,7 +35,7 @@ langPack langPack::russian()
     pack.askStart = QString::fromUtf8("Запустить демон с этой схемой?");
     pack.yes = QString::fromUtf8("Да");
     pack.no = QString::fromUtf8("Нет");
-    const char *const schemes[10] = {"Супер", "Пульс",  "Ритм",  "Мерцание", "Энергия",
+    const char *const schemes[10] = {"Супер",  "Пульс", "Ритм",  "Мерцание", "Энергия",
                                      "Биения", "Мания", "Чужой", "Элементы", "Акустика"};
     for (int i = 0; i < 10; ++i)
         pack.schemes.name[i] = QString::fromUtf8(schemes[i]);

@@ -36,8 +36,7 @@ int main(int argc, char **argv)
     ZApplication app(argc, argv, 1);
 
     if (!pathFits) {
-        std::fprintf(stderr, "glowra: the path it was started by is too long: %s\n",
-                     argc > 0 ? argv[0] : "");
+        std::fprintf(stderr, "glowra: the path it was started by is too long: %s\n", argc > 0 ? argv[0] : "");
         ZMessageBox::information(nullptr, QPixmap(),
                                  QStringLiteral("The program's path is too long. "
                                                 "Start it from a shorter path."),
@@ -53,13 +52,12 @@ int main(int argc, char **argv)
     std::unique_ptr<QSocketNotifier> terminateWatch;
     if (terminateFd >= 0) {
         terminateWatch.reset(new QSocketNotifier(terminateFd, QSocketNotifier::Read));
-        QObject::connect(terminateWatch.get(), &QSocketNotifier::activated, &app,
-                         [&app, &terminateWatch] {
-                             terminateWatch->setEnabled(false);
-                             glowO.stop();
-                             lightRequest(fl_fb, LIGHT_FB_SET_LEVEL, (unsigned long)fbbr);
-                             app.exit(0);
-                         });
+        QObject::connect(terminateWatch.get(), &QSocketNotifier::activated, &app, [&app, &terminateWatch] {
+            terminateWatch->setEnabled(false);
+            glowO.stop();
+            lightRequest(fl_fb, LIGHT_FB_SET_LEVEL, (unsigned long)fbbr);
+            app.exit(0);
+        });
     }
 
     return app.exec();

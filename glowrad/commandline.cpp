@@ -19,8 +19,8 @@ CommandLine parseCommandLine(int argc, const char *const *argv)
 
 std::string usageText(const std::string &invocation)
 {
-    std::string text = "Usage:\n    " + invocation + " [scheme] [d]\n    " + invocation
-                       + " --help\n    " + invocation + " -h\n";
+    std::string text = "Usage:\n    " + invocation + " [scheme] [d]\n    " + invocation + " --help\n    "
+                       + invocation + " -h\n";
     text += " sheme       - work scheme (0-9, 0 default)\n";
     text += "             Schemes:\n";
     for (int n = 0; n < SCHEME_COUNT; ++n)

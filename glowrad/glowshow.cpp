@@ -190,7 +190,7 @@ bool play(const SchemeEntry &scheme, bool demo)
     }
 }
 
-} // namespace
+}  // namespace
 
 void sigexit(int)
 {
@@ -199,7 +199,7 @@ void sigexit(int)
 
 void installSigexit()
 {
-    struct sigaction action{};
+    struct sigaction action = {};
     action.sa_handler = sigexit;
     sigemptyset(&action.sa_mask);
     action.sa_flags = 0;  // no SA_RESTART: the signal has to end the sleep it arrives in
@@ -234,8 +234,7 @@ void glowshow(int scheme, bool demo)
     }
 
     SETUP_SET_Manager settings(AM_Global::APP_LIGHTSHOW, false);
-    settings.getSettingInfo(QStringLiteral("SYS_SYSTEM_SET"), QStringLiteral("Brightness"),
-                            brcurrent, 25);
+    settings.getSettingInfo(QStringLiteral("SYS_SYSTEM_SET"), QStringLiteral("Brightness"), brcurrent, 25);
 
     unsigned char index[SCHEME_INDEX_SIZE];
     const std::size_t indexLength = readFully(fglow, index, sizeof index);

@@ -3,11 +3,11 @@
 #include <string>
 
 // The daemon's process-wide state, set up before playback begins.
-extern std::string argv0;        // path of the schemes file: the invocation path + ".sch"
-extern int fb;                   // /dev/fb0, the display backlight
-extern int kl;                   // /dev/keylight, the keypad light
-extern int fglow;                // the schemes file
-extern unsigned int brcurrent;   // the user's backlight brightness, read once at start
+extern std::string argv0;       // path of the schemes file: the invocation path + ".sch"
+extern int fb;                  // /dev/fb0, the display backlight
+extern int kl;                  // /dev/keylight, the keypad light
+extern int fglow;               // the schemes file
+extern unsigned int brcurrent;  // the user's backlight brightness, read once at start
 
 // Installs sigexit for SIGTERM and SIGINT. From then on both signals reach the daemon only
 // while it sleeps, which it does in a way they cut short.

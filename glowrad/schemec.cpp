@@ -50,7 +50,7 @@ bool writeOutput(const char *path, const std::vector<unsigned char> &bytes)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char **argv)
 {

@@ -1,8 +1,7 @@
 #include "schemefile.h"
 
 const char *const schemeNames[SCHEME_COUNT] = {
-    "Funky", "Pulse", "Rhytmic", "Flicker", "Energized",
-    "Beats", "Mania", "Alien", "Elemental", "Sonic",
+    "Funky", "Pulse", "Rhytmic", "Flicker", "Energized", "Beats", "Mania", "Alien", "Elemental", "Sonic",
 };
 
 namespace {
@@ -27,7 +26,7 @@ void appendStep(std::vector<unsigned char> &out, const SchemeStep &step)
     out.push_back(step.keypad);
 }
 
-} // namespace
+}  // namespace
 
 SchemeEntry schemeEntry(const unsigned char *index, std::size_t length, int scheme)
 {

@@ -113,8 +113,8 @@ private:
         if (n == SCHEME_COUNT)
             fail("more than ten schemes");
         if (w[1] != schemeNames[n])
-            fail("scheme " + std::to_string(n) + " is called " + quoted(schemeNames[n])
-                 + ", not " + quoted(w[1]));
+            fail("scheme " + std::to_string(n) + " is called " + quoted(schemeNames[n]) + ", not "
+                 + quoted(w[1]));
         schemes.emplace_back();
     }
 
@@ -233,10 +233,9 @@ private:
     std::vector<Repeat> repeats;
 };
 
-} // namespace
+}  // namespace
 
-bool compileSchemes(const std::string &source, std::vector<unsigned char> &out,
-                    SchemeSourceError &error)
+bool compileSchemes(const std::string &source, std::vector<unsigned char> &out, SchemeSourceError &error)
 {
     Compiler compiler;
     try {

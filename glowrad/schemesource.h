@@ -27,5 +27,4 @@ constexpr std::size_t SCHEME_MAX_STEPS = 16384;
 
 // Encodes `source` as a schemes file into `out`. False, with `error` set and `out` untouched,
 // when the source cannot be encoded.
-bool compileSchemes(const std::string &source, std::vector<unsigned char> &out,
-                    SchemeSourceError &error);
+bool compileSchemes(const std::string &source, std::vector<unsigned char> &out, SchemeSourceError &error);

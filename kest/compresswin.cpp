@@ -53,10 +53,10 @@ QString gb(const char *bytes)
     return QString::fromLatin1(bytes);
 }
 
-} // namespace
+}  // namespace
 
-CompressWin::CompressWin(const QString &title, bool editorMode, QWidget *parent,
-                         const char *name, WFlags flags)
+CompressWin::CompressWin(const QString &title, bool editorMode, QWidget *parent, const char *name,
+                         WFlags flags)
     : MyClass_ZWidget(title, editorMode, parent, name, flags)
 {
     initComponent();
@@ -93,7 +93,8 @@ void CompressWin::initComponent()
     pMenuBtn->setPopup(pMainMenu);
     connect(pMainMenu, &PopupMenu::activated, this, &CompressWin::slotMainMenuClick);
     idAddFile = pMainMenu->insertItem(readLabCap(QStringLiteral("Win_MainMenu_Item2_1"), gb(menuAddFile)));
-    idAddFolder = pMainMenu->insertItem(readLabCap(QStringLiteral("Win_MainMenu_Item2_2"), gb(menuAddFolder)));
+    idAddFolder =
+        pMainMenu->insertItem(readLabCap(QStringLiteral("Win_MainMenu_Item2_2"), gb(menuAddFolder)));
     idRemove = pMainMenu->insertItem(readLabCap(QStringLiteral("Win_MainMenu_Item2_3"), gb(menuRemove)));
 
     QWidget *view = pContent->viewport();
@@ -129,9 +130,8 @@ void CompressWin::initComponent()
     connect(pPathBtn, &QPushButton::clicked, this, &CompressWin::slotSelectSavePath);
 
     const int y4 = y3 + pPathEdit->height() + 10;
-    pFileList = new MyClass_ButtonGroup(1, Qt::Horizontal,
-                                        readLabCap(QStringLiteral("Win_Caption3"), gb(listTitle)),
-                                        view, "pFileList");
+    pFileList = new MyClass_ButtonGroup(
+        1, Qt::Horizontal, readLabCap(QStringLiteral("Win_Caption3"), gb(listTitle)), view, "pFileList");
     // A title over a rule rather than a frame: the right edge lies under the scroll bar.
     pFileList->setStyleSheet(QStringLiteral(
         "MyClass_ButtonGroup { border: none; border-top: 1px solid #8ea3c4; margin-top: 8px;"
@@ -213,9 +213,8 @@ void CompressWin::compressFile()
     if (showMsgAskDlg(readLabCap(QStringLiteral("Msg_AskInfo_Items3"), gb(askCompress))) != 0)
         return;
 
-    auto *progress = new MyClass_ProgressDlg(QStringLiteral("Dlg_Progress_Info2"),
-                                             gb(progressCompress), this, "Dlg", 1, 0x41,
-                                             MyClass_Dlg::Dlg_Small);
+    auto *progress = new MyClass_ProgressDlg(QStringLiteral("Dlg_Progress_Info2"), gb(progressCompress), this,
+                                             "Dlg", 1, 0x41, MyClass_Dlg::Dlg_Small);
     progress->showProgressDlg();
 
     QStringList items;

@@ -16,8 +16,7 @@ class CompressWin : public MyClass_ZWidget
 {
     Q_OBJECT
 public:
-    CompressWin(const QString &title, bool editorMode, QWidget *parent, const char *name,
-                WFlags flags);
+    CompressWin(const QString &title, bool editorMode, QWidget *parent, const char *name, WFlags flags);
     ~CompressWin() override;
 
 private slots:

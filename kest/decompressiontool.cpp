@@ -281,7 +281,7 @@ bool holdsLinks(const QString &folder)
     return false;
 }
 
-} // namespace
+}  // namespace
 
 DecompressionTool::DecompressionTool(const QString &archivePath, const QString &targetFolder)
 {
@@ -445,8 +445,9 @@ int DecompressionTool::compressFile(QStringList items, QString archiveName, QStr
         QString names;
         for (const QString &item : items)
             names += shellQuotePath(item) + QLatin1Char(' ');
-        return toolResult(runShellCommand(QLatin1String("tar zcf ") + shellQuotePath(archive)
-                                          + QLatin1Char(' ') + names), 1);
+        return toolResult(
+            runShellCommand(QLatin1String("tar zcf ") + shellQuotePath(archive) + QLatin1Char(' ') + names),
+            1);
     }
 
     // tar runs inside the temporary folder: a relative archive path would land there and be

@@ -71,8 +71,8 @@ private:
     // How an extractor's tool lists the members before they are written.
     enum class Listing { Tar, Zip, Rar };
 
-    int extract(const QString &type, const QString &lineHead, const QString &lineMiddle,
-                Listing listing, const QString &listHead);
+    int extract(const QString &type, const QString &lineHead, const QString &lineMiddle, Listing listing,
+                const QString &listHead);
 
     QString fileName;
     QString decomPath;

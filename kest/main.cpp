@@ -38,7 +38,7 @@ void printFiles(const char *invocation)
                  phonePath(std::string("/mmc/mmca1/.tartmp")).c_str());
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char **argv)
 {
@@ -49,8 +49,8 @@ int main(int argc, char **argv)
     MainWindows *window = nullptr;
     if (argc < 2) {
         app = new MyClass_ZApp(argc, argv, 1);
-        window = new MainWindows(QStringLiteral("Win_Caption1"), QStringLiteral("Kest"), false,
-                                 nullptr, "MainWin", 0);
+        window = new MainWindows(QStringLiteral("Win_Caption1"), QStringLiteral("Kest"), false, nullptr,
+                                 "MainWin", 0);
     } else if (std::strcmp(argv[1], "--help") == 0) {
         DisInfo();
         printFiles(argv[0]);
@@ -60,8 +60,8 @@ int main(int argc, char **argv)
         // beside the program is used whichever way Kest was started.
         app = new MyClass_ZApp(argc, argv, 1);
         const QString archive = argc > 2 ? QString::fromLatin1(argv[2]) : QString();
-        window = new MainWindows(archive, QStringLiteral("Win_Caption1"), QStringLiteral("Kest"),
-                                 false, nullptr, "MainWin", 0);
+        window = new MainWindows(archive, QStringLiteral("Win_Caption1"), QStringLiteral("Kest"), false,
+                                 nullptr, "MainWin", 0);
     }
     app->setMainWidget(window);
     window->show();

@@ -62,19 +62,18 @@ QString gb(const char *bytes)
     return QString::fromLatin1(bytes);
 }
 
-} // namespace
+}  // namespace
 
-MainWindows::MainWindows(const QString &captionKey, const QString &captionDefault,
-                         bool editorMode, QWidget *parent, const char *name, WFlags flags)
+MainWindows::MainWindows(const QString &captionKey, const QString &captionDefault, bool editorMode,
+                         QWidget *parent, const char *name, WFlags flags)
     : MyClass_ZWidget(captionKey, captionDefault, editorMode, parent, name, flags)
 {
     initComponent();
     pTool = new DecompressionTool(pFileEdit->text(), pPathEdit->text());
 }
 
-MainWindows::MainWindows(const QString &archivePath, const QString &captionKey,
-                         const QString &captionDefault, bool editorMode, QWidget *parent,
-                         const char *name, WFlags flags)
+MainWindows::MainWindows(const QString &archivePath, const QString &captionKey, const QString &captionDefault,
+                         bool editorMode, QWidget *parent, const char *name, WFlags flags)
     : MyClass_ZWidget(captionKey, captionDefault, editorMode, parent, name, flags)
 {
     initComponent();
@@ -175,9 +174,8 @@ void MainWindows::slotMainMenuClick(int id)
 
 void MainWindows::slotSelectFile()
 {
-    const QStringList filters = {QStringLiteral("*.tar.gz"), QStringLiteral("*.tar"),
-                                 QStringLiteral("*.gz"), QStringLiteral("*.rar"),
-                                 QStringLiteral("*.zip")};
+    const QStringList filters = {QStringLiteral("*.tar.gz"), QStringLiteral("*.tar"), QStringLiteral("*.gz"),
+                                 QStringLiteral("*.rar"), QStringLiteral("*.zip")};
     auto *picker = new ZOpenDlg(filters, phonePath(QStringLiteral("/")), false, this);
     picker->exec();
     const QString file = picker->getFile();
@@ -204,7 +202,7 @@ void MainWindows::slotSelectPath()
 QString MainWindows::nameLine() const
 {
     return readLabCap(QStringLiteral("AppName"), gb(appName)) + QStringLiteral("Ver: 1.0.4")
-        + QStringLiteral("\r\n\r\n");
+           + QStringLiteral("\r\n\r\n");
 }
 
 void MainWindows::displayAboutInfo()
@@ -219,9 +217,8 @@ void MainWindows::decompressionFiel()
     if (showMsgAskDlg(readLabCap(QStringLiteral("Msg_AskInfo_Items2"), gb(askExtract))) != 0)
         return;
 
-    auto *progress = new MyClass_ProgressDlg(QStringLiteral("Dlg_Progress_Info1"),
-                                             gb(progressExtract), this, "progressDlg", 1, 0x41,
-                                             MyClass_Dlg::Dlg_Small);
+    auto *progress = new MyClass_ProgressDlg(QStringLiteral("Dlg_Progress_Info1"), gb(progressExtract), this,
+                                             "progressDlg", 1, 0x41, MyClass_Dlg::Dlg_Small);
     progress->showProgressDlg();
     pTool->setFileName(pFileEdit->text());
     int result = -1;
@@ -241,8 +238,8 @@ void MainWindows::decompressionFiel()
 
 void MainWindows::displayCompressWin()
 {
-    auto *win = new CompressWin(readLabCap(QStringLiteral("Win_Caption2"), gb(compressTitle)),
-                                false, this, "win", 1);
+    auto *win =
+        new CompressWin(readLabCap(QStringLiteral("Win_Caption2"), gb(compressTitle)), false, this, "win", 1);
     // A full-screen window: it covers the phone screen, where this window is.
     win->move(pos());
     win->show();

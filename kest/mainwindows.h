@@ -16,12 +16,11 @@ class MainWindows : public MyClass_ZWidget
 {
     Q_OBJECT
 public:
-    MainWindows(const QString &captionKey, const QString &captionDefault, bool editorMode,
-                QWidget *parent, const char *name, WFlags flags);
-    // Opened on archivePath: an 8-bit string whose bytes are the path in UTF-8.
-    MainWindows(const QString &archivePath, const QString &captionKey,
-                const QString &captionDefault, bool editorMode, QWidget *parent,
+    MainWindows(const QString &captionKey, const QString &captionDefault, bool editorMode, QWidget *parent,
                 const char *name, WFlags flags);
+    // Opened on archivePath: an 8-bit string whose bytes are the path in UTF-8.
+    MainWindows(const QString &archivePath, const QString &captionKey, const QString &captionDefault,
+                bool editorMode, QWidget *parent, const char *name, WFlags flags);
     ~MainWindows() override;
 
 private slots:

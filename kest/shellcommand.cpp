@@ -4,10 +4,10 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
-#include <thread>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 extern char **environ;
@@ -65,7 +65,7 @@ bool waitFor(pid_t pid, int &status)
     }
 }
 
-} // namespace
+}  // namespace
 
 QString shellQuotePath(const QString &path)
 {

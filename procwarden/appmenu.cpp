@@ -2,9 +2,7 @@
 
 #include <cstdlib>
 
-AppMenu::AppMenu(const QString &c) : command(c)
-{
-}
+AppMenu::AppMenu(const QString &c) : command(c) {}
 
 void AppMenu::execute()
 {

@@ -12,7 +12,7 @@ LauncherEntry parseEntry(const QString &line)
     return {line.left(colon), line.mid(colon + 1)};
 }
 
-} // namespace
+}  // namespace
 
 QList<LauncherGroup> parseLauncher(const QString &text)
 {

@@ -15,8 +15,7 @@ int main(int argc, char **argv)
                     "  applist.txt\n      the launcher menu\n"
                     "  alert.png\n      the icon of its boxes\n"
                     "Processes and memory figures: %s\n",
-                    argv[0], getcwd(here, sizeof here) ? here : ".",
-                    phonePath(std::string("/proc")).c_str());
+                    argv[0], getcwd(here, sizeof here) ? here : ".", phonePath(std::string("/proc")).c_str());
         return 0;
     }
     ZApplication app(argc, argv, 1);

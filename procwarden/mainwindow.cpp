@@ -32,7 +32,7 @@ QString menuText(const QString &text)
     return QString(text).replace(QLatin1Char('&'), QLatin1String("&&"));
 }
 
-} // namespace
+}  // namespace
 
 MainWindow::MainWindow() : ZMainWidget(false, nullptr, nullptr, 0)
 {
@@ -165,8 +165,8 @@ void MainWindow::killProcess()
     if (listBox->currentRow() < 0 || listBox->currentRow() >= pidList.size())
         return;
     ZMessageBox ask(this, icon,
-                    QStringLiteral("Are you sure you want to end process ")
-                        + listBox->currentItem()->text() + QStringLiteral(" ?"),
+                    QStringLiteral("Are you sure you want to end process ") + listBox->currentItem()->text()
+                        + QStringLiteral(" ?"),
                     QStringLiteral("YES"), QStringLiteral("NO"), QString(), 1);
     if (ask.exec() != 0)
         return;
@@ -176,8 +176,8 @@ void MainWindow::killProcess()
     if (row >= 0 && row < pidList.size())
         failure = endListedProcess({pidList.at(row), listBox->item(row)->text(), startTimes.at(row)});
     if (failure != 0) {
-        ZMessageBox denied(this, icon, QStringLiteral("Permission Denied"), QStringLiteral("OK"),
-                           QString(), QString(), 1);
+        ZMessageBox denied(this, icon, QStringLiteral("Permission Denied"), QStringLiteral("OK"), QString(),
+                           QString(), 1);
         denied.exec();
     }
     showProcesses();

@@ -5,8 +5,8 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -50,7 +50,7 @@ QByteArray readFirstLine(const std::string &path)
     return line;
 }
 
-} // namespace
+}  // namespace
 
 QString cutShortName(const QString &line)
 {

@@ -36,7 +36,7 @@ int pidfdKill(int pidfd)
 #endif
 }
 
-} // namespace
+}  // namespace
 
 int endListedProcess(const ListedProcess &listed, SignalRoute route)
 {

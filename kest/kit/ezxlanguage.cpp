@@ -32,11 +32,9 @@ QString decode(QTextCodec *codec, const char *bytes)
     return codec->toUnicode(bytes);
 }
 
-} // namespace
+}  // namespace
 
-EZXLanguage::EZXLanguage() : EZXLanguage(AppCurrentName, true)
-{
-}
+EZXLanguage::EZXLanguage() : EZXLanguage(AppCurrentName, true) {}
 
 EZXLanguage::EZXLanguage(const QString &appFile, bool useAppDir) : useAppDir(useAppDir)
 {

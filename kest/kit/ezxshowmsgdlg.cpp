@@ -15,11 +15,9 @@ const char askYes[] = "\xCA\xC7";
 // 否
 const char askNo[] = "\xB7\xF1";
 
-} // namespace
+}  // namespace
 
-EZXShowMsgDlg::EZXShowMsgDlg(QWidget *parent) : parentWidget(parent)
-{
-}
+EZXShowMsgDlg::EZXShowMsgDlg(QWidget *parent) : parentWidget(parent) {}
 
 EZXShowMsgDlg::~EZXShowMsgDlg() = default;
 
@@ -34,14 +32,13 @@ int EZXShowMsgDlg::showMsgHintDlg(const QString &text, const QString &buttonCapt
 {
     if (!QApplication::instance())
         return -1;
-    const QString button = buttonCaption.isNull()
-        ? getMsgButtonCaption(QStringLiteral("Msg_Hint_Button1"), QString::fromLatin1(hintButton))
-        : buttonCaption;
+    const QString button = buttonCaption.isNull() ? getMsgButtonCaption(QStringLiteral("Msg_Hint_Button1"),
+                                                                        QString::fromLatin1(hintButton))
+                                                  : buttonCaption;
     return ZMessageBox::information(parentWidget, QPixmap(), text, button, QString(), QString(), 2);
 }
 
-int EZXShowMsgDlg::showMsgAskDlg(const QString &text, QString first, QString second,
-                                 const QString &third)
+int EZXShowMsgDlg::showMsgAskDlg(const QString &text, QString first, QString second, const QString &third)
 {
     if (!QApplication::instance())
         return -1;

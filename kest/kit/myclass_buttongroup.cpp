@@ -18,10 +18,9 @@ QString registryPath(const char *dir, const char *name)
     return phonePath(QString::fromLatin1(dir) + QLatin1Char('/') + QString::fromLatin1(name));
 }
 
-} // namespace
+}  // namespace
 
-MyClass_ButtonGroup::MyClass_ButtonGroup(QWidget *parent, const char *name)
-    : ButtonGroupBox(parent, name)
+MyClass_ButtonGroup::MyClass_ButtonGroup(QWidget *parent, const char *name) : ButtonGroupBox(parent, name)
 {
     init();
 }
@@ -39,8 +38,8 @@ MyClass_ButtonGroup::MyClass_ButtonGroup(int strips, Qt::Orientation orientation
     init();
 }
 
-MyClass_ButtonGroup::MyClass_ButtonGroup(int strips, Qt::Orientation orientation,
-                                         const QString &title, QWidget *parent, const char *name)
+MyClass_ButtonGroup::MyClass_ButtonGroup(int strips, Qt::Orientation orientation, const QString &title,
+                                         QWidget *parent, const char *name)
     : ButtonGroupBox(strips, orientation, title, parent, name)
 {
     init();

@@ -20,11 +20,10 @@ const SizeRects sizeRects[] = {
     {ZGlobal::getDlgLargeR, ZGlobal::getDlgLargeConR, ZGlobal::getDlgCstLR, ZGlobal::getDlgTitleLR},
 };
 
-} // namespace
+}  // namespace
 
-MyClass_Dlg::MyClass_Dlg(const QString &captionKey, const QString &captionDefault,
-                         QWidget *parent, const char *name, int modal, WFlags flags,
-                         Dlg_Size dlgSize)
+MyClass_Dlg::MyClass_Dlg(const QString &captionKey, const QString &captionDefault, QWidget *parent,
+                         const char *name, int modal, WFlags flags, Dlg_Size dlgSize)
     : ZBaseDialog(parent, name, modal, flags)
 {
     initParts();
@@ -32,8 +31,8 @@ MyClass_Dlg::MyClass_Dlg(const QString &captionKey, const QString &captionDefaul
     layoutFor(dlgSize);
 }
 
-MyClass_Dlg::MyClass_Dlg(const QString &title, QWidget *parent, const char *name, int modal,
-                         WFlags flags, Dlg_Size dlgSize)
+MyClass_Dlg::MyClass_Dlg(const QString &title, QWidget *parent, const char *name, int modal, WFlags flags,
+                         Dlg_Size dlgSize)
     : ZBaseDialog(parent, name, modal, flags)
 {
     initParts();
@@ -41,8 +40,7 @@ MyClass_Dlg::MyClass_Dlg(const QString &title, QWidget *parent, const char *name
     layoutFor(dlgSize);
 }
 
-MyClass_Dlg::MyClass_Dlg(QWidget *parent, const char *name, int modal, WFlags flags,
-                         Dlg_Size dlgSize)
+MyClass_Dlg::MyClass_Dlg(QWidget *parent, const char *name, int modal, WFlags flags, Dlg_Size dlgSize)
     : ZBaseDialog(parent, name, modal, flags)
 {
     initParts();

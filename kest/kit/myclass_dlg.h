@@ -17,8 +17,8 @@ public:
     enum Dlg_Size { Dlg_Small = 0, Dlg_Middle = 1, Dlg_Large = 2 };
 
     // The title is the caption of captionKey in the phone's language.
-    MyClass_Dlg(const QString &captionKey, const QString &captionDefault, QWidget *parent,
-                const char *name, int modal, WFlags flags, Dlg_Size dlgSize);
+    MyClass_Dlg(const QString &captionKey, const QString &captionDefault, QWidget *parent, const char *name,
+                int modal, WFlags flags, Dlg_Size dlgSize);
     MyClass_Dlg(const QString &title, QWidget *parent, const char *name, int modal, WFlags flags,
                 Dlg_Size dlgSize);
     // Without a title bar.

@@ -17,15 +17,14 @@ constexpr int centreLine = 160;
 constexpr int labelMinWidth = 218;
 constexpr int busyLineHeight = 14;
 
-} // namespace
+}  // namespace
 
 MyClass_ProgressDlg::MyClass_ProgressDlg(const QString &captionKey, const QString &defaultText,
-                                         QWidget *parent, const char *name, int modal,
-                                         WFlags flags, Dlg_Size dlgSize)
+                                         QWidget *parent, const char *name, int modal, WFlags flags,
+                                         Dlg_Size dlgSize)
     : MyClass_Dlg(parent, name, modal, flags, dlgSize)
 {
-    setStyleSheet(QStringLiteral(
-        "MyClass_ProgressDlg { background: white; border: 2px solid #1d3f73; }"));
+    setStyleSheet(QStringLiteral("MyClass_ProgressDlg { background: white; border: 2px solid #1d3f73; }"));
     // A waiting box has nothing to scroll and no soft keys: those areas would only cover
     // its frame.
     contentArea()->hide();
@@ -60,10 +59,8 @@ void MyClass_ProgressDlg::initComponent(const QString &captionKey, const QString
 // wrapped text.
 void MyClass_ProgressDlg::fitLabel()
 {
-    const int width = qMax(pLabel1->minimumWidth(),
-                           pLabel1->wordWrap() ? 0 : pLabel1->sizeHint().width());
-    const int height = pLabel1->wordWrap() ? pLabel1->heightForWidth(width)
-                                           : pLabel1->sizeHint().height();
+    const int width = qMax(pLabel1->minimumWidth(), pLabel1->wordWrap() ? 0 : pLabel1->sizeHint().width());
+    const int height = pLabel1->wordWrap() ? pLabel1->heightForWidth(width) : pLabel1->sizeHint().height();
     pLabel1->resize(width, height);
 }
 
@@ -92,8 +89,8 @@ void MyClass_ProgressDlg::keepAlive()
     if (!busyBar)
         addBusyLine();
     const qint64 seconds = shownFor.isValid() ? shownFor.elapsed() / 1000 : 0;
-    elapsedLabel->setText(QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10,
-                                                                        QLatin1Char('0')));
+    elapsedLabel->setText(
+        QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0')));
     QCoreApplication::processEvents();
 }
 
@@ -107,9 +104,9 @@ void MyClass_ProgressDlg::addBusyLine()
     busyBar->setRange(0, 0);
     busyBar->setTextVisible(false);
     // Styled chunks make the busy bar a run of blocks moving along, not a full bar.
-    busyBar->setStyleSheet(QStringLiteral(
-        "QProgressBar { border: 1px solid #8ea3c4; border-radius: 2px; background: #eef1f6; }"
-        "QProgressBar::chunk { background: #3b6fb6; width: 8px; margin: 1px; }"));
+    busyBar->setStyleSheet(
+        QStringLiteral("QProgressBar { border: 1px solid #8ea3c4; border-radius: 2px; background: #eef1f6; }"
+                       "QProgressBar::chunk { background: #3b6fb6; width: 8px; margin: 1px; }"));
     busyBar->setGeometry(14, top + 2, 150, busyLineHeight - 4);
     busyBar->show();
     elapsedLabel = new QLabel(this);

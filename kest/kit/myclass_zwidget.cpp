@@ -6,29 +6,24 @@
 
 #include <QFileInfo>
 
-MyClass_ZWidget::MyClass_ZWidget(bool editorMode, QWidget *parent, const char *name,
-                                 WFlags flags)
+MyClass_ZWidget::MyClass_ZWidget(bool editorMode, QWidget *parent, const char *name, WFlags flags)
     : ZMainWidget(editorMode, parent, name, flags), msgDlg(new EZXShowMsgDlg(this))
-{
-}
+{}
 
 MyClass_ZWidget::MyClass_ZWidget(QWidget *parent, const char *name, WFlags flags)
     : ZMainWidget(parent, name, flags), msgDlg(new EZXShowMsgDlg(this))
-{
-}
+{}
 
-MyClass_ZWidget::MyClass_ZWidget(const QString &title, bool editorMode, QWidget *parent,
-                                 const char *name, WFlags flags)
+MyClass_ZWidget::MyClass_ZWidget(const QString &title, bool editorMode, QWidget *parent, const char *name,
+                                 WFlags flags)
     : ZMainWidget(title, editorMode, parent, name, flags), msgDlg(new EZXShowMsgDlg(this))
-{
-}
+{}
 
-MyClass_ZWidget::MyClass_ZWidget(const QString &captionKey, const QString &captionDefault,
-                                 bool editorMode, QWidget *parent, const char *name, WFlags flags)
+MyClass_ZWidget::MyClass_ZWidget(const QString &captionKey, const QString &captionDefault, bool editorMode,
+                                 QWidget *parent, const char *name, WFlags flags)
     : ZMainWidget(readLabCap(captionKey, captionDefault), editorMode, parent, name, flags),
       msgDlg(new EZXShowMsgDlg(this))
-{
-}
+{}
 
 MyClass_ZWidget::~MyClass_ZWidget()
 {
@@ -66,8 +61,8 @@ int MyClass_ZWidget::showMsgHintDlg(const QString &text, const QString &buttonCa
     return msgDlg->showMsgHintDlg(text, buttonCaption);
 }
 
-int MyClass_ZWidget::showMsgAskDlg(const QString &text, const QString &first,
-                                   const QString &second, const QString &third)
+int MyClass_ZWidget::showMsgAskDlg(const QString &text, const QString &first, const QString &second,
+                                   const QString &third)
 {
     return msgDlg->showMsgAskDlg(text, first, second, third);
 }

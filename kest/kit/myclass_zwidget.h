@@ -15,8 +15,7 @@ class MyClass_ZWidget : public ZMainWidget
 public:
     MyClass_ZWidget(bool editorMode, QWidget *parent, const char *name, WFlags flags);
     MyClass_ZWidget(QWidget *parent, const char *name, WFlags flags);
-    MyClass_ZWidget(const QString &title, bool editorMode, QWidget *parent, const char *name,
-                    WFlags flags);
+    MyClass_ZWidget(const QString &title, bool editorMode, QWidget *parent, const char *name, WFlags flags);
     // The title is the caption of captionKey in the phone's language.
     MyClass_ZWidget(const QString &captionKey, const QString &captionDefault, bool editorMode,
                     QWidget *parent, const char *name, WFlags flags);

@@ -105,9 +105,7 @@ bool unquote(const QString &text, int &pos, QString &out)
                     out += QLatin1String("\\x");
                 }
                 break;
-            default:
-                out += QLatin1Char('\\');
-                out += e;
+            default: out += QLatin1Char('\\'); out += e;
             }
             continue;
         }
@@ -153,7 +151,7 @@ QString readValue(const QString &text)
     return value;
 }
 
-} // namespace
+}  // namespace
 
 ZConfig::ZConfig(const QString &path, bool) : filePath(path)
 {
@@ -216,8 +214,8 @@ void ZConfig::parse(const QByteArray &text)
                 sections.push_back(section);
                 continue;
             }
-        } else if (!line.isEmpty() && !line.startsWith(QLatin1Char('#'))
-                   && !line.startsWith(QLatin1Char(';')) && !sections.empty()) {
+        } else if (!line.isEmpty() && !line.startsWith(QLatin1Char('#')) && !line.startsWith(QLatin1Char(';'))
+                   && !sections.empty()) {
             if (line.startsWith(QLatin1Char('"'))) {
                 int pos = 0;
                 QString key;
@@ -282,8 +280,7 @@ const ZConfig::Line *ZConfig::findEntry(const QString &group, const QString &key
     return nullptr;
 }
 
-QString ZConfig::readEntry(const QString &group, const QString &key,
-                           const QString &defaultValue) const
+QString ZConfig::readEntry(const QString &group, const QString &key, const QString &defaultValue) const
 {
     const Line *line = findEntry(group, key);
     return line ? line->value : defaultValue;
@@ -370,9 +367,9 @@ bool ZConfig::removeEntry(const QString &group, const QString &key)
 bool ZConfig::removeGroup(const QString &group)
 {
     const size_t before = sections.size();
-    sections.erase(std::remove_if(sections.begin(), sections.end(),
-                                  [&](const Section &s) { return s.name == group; }),
-                   sections.end());
+    sections.erase(
+        std::remove_if(sections.begin(), sections.end(), [&](const Section &s) { return s.name == group; }),
+        sections.end());
     const bool removed = sections.size() != before;
     dirty = dirty || removed;
     return removed;

@@ -75,7 +75,7 @@ private:
     QString filePath;
     std::vector<Line> prologue;  // lines before the first group
     std::vector<Section> sections;
-    bool loaded = false;      // the file was read (or did not exist yet)
-    bool writable = true;     // false when an existing file could not be read
+    bool loaded = false;   // the file was read (or did not exist yet)
+    bool writable = true;  // false when an existing file could not be read
     bool dirty = false;
 };

@@ -10,12 +10,9 @@ int UTIL_GetIncomingCallStatus()
 {
     const char *source = std::getenv("EZX_CALL");
     switch (callSourceFrom(source)) {
-    case CallSource::File:
-        return ::access(source + 5, F_OK) == 0 ? 1 : 0;
-    case CallSource::ModemManager:
-        return modemManagerRinging(processSystemBus()) > 0 ? 1 : 0;
-    case CallSource::Ofono:
-        return ofonoRinging(processSystemBus()) > 0 ? 1 : 0;
+    case CallSource::File: return ::access(source + 5, F_OK) == 0 ? 1 : 0;
+    case CallSource::ModemManager: return modemManagerRinging(processSystemBus()) > 0 ? 1 : 0;
+    case CallSource::Ofono: return ofonoRinging(processSystemBus()) > 0 ? 1 : 0;
     case CallSource::Automatic: {
         // ModemManager where it runs, else oFono; neither means no call.
         const int modemManager = modemManagerRinging(processSystemBus());
@@ -23,8 +20,7 @@ int UTIL_GetIncomingCallStatus()
             return modemManager;
         return ofonoRinging(processSystemBus()) > 0 ? 1 : 0;
     }
-    case CallSource::None:
-        break;
+    case CallSource::None: break;
     }
     return 0;
 }

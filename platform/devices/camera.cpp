@@ -25,7 +25,7 @@ CameraBackend *makeFromEnvironment()
     return makePhoneCamera();
 }
 
-} // namespace
+}  // namespace
 
 CameraBackend &camera()
 {

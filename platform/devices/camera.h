@@ -58,10 +58,10 @@ struct video_window
 
 // The frame record that WCAM_VIDIOCGRABFRAME fills: 32-bit words, of which these are known.
 constexpr int CAMERA_FRAME_WORDS = 12;
-constexpr int FRAME_WIDTH = 2;         // pixels
-constexpr int FRAME_HEIGHT = 3;        // pixels
-constexpr int FRAME_SAMPLE_OFFSET = 6; // bytes from the start of the capture memory
-constexpr int FRAME_SAMPLE_COUNT = 9;  // one byte each
+constexpr int FRAME_WIDTH = 2;          // pixels
+constexpr int FRAME_HEIGHT = 3;         // pixels
+constexpr int FRAME_SAMPLE_OFFSET = 6;  // bytes from the start of the capture memory
+constexpr int FRAME_SAMPLE_COUNT = 9;   // one byte each
 
 int cameraOpen(const char *node, int flags);
 int cameraRequest(int fd, unsigned long request, unsigned long arg);
@@ -80,8 +80,7 @@ public:
     virtual int request(int fd, unsigned long request, unsigned long arg) = 0;
     virtual void *map(size_t length, int prot, int flags, int fd, off_t offset) = 0;
     virtual int unmap(void *address, size_t length) = 0;
-    virtual int select(int nfds, fd_set *readSet, fd_set *writeSet, fd_set *exceptSet,
-                       timeval *timeout) = 0;
+    virtual int select(int nfds, fd_set *readSet, fd_set *writeSet, fd_set *exceptSet, timeval *timeout) = 0;
     virtual int close(int fd) = 0;
 };
 

@@ -17,8 +17,7 @@ class AutoCamera : public CameraBackend
 public:
     explicit AutoCamera(const V4l2Calls *calls)
         : calls(calls), phone(makePhoneCamera()), webcam(makeV4l2Camera(nullptr, calls))
-    {
-    }
+    {}
 
     int open(const char *node, int flags) override
     {
@@ -47,8 +46,7 @@ public:
     }
     // Both release what is theirs and hand the rest to the system.
     int unmap(void *address, size_t length) override { return webcam->unmap(address, length); }
-    int select(int nfds, fd_set *readSet, fd_set *writeSet, fd_set *exceptSet,
-               timeval *timeout) override
+    int select(int nfds, fd_set *readSet, fd_set *writeSet, fd_set *exceptSet, timeval *timeout) override
     {
         return webcam->select(nfds, readSet, writeSet, exceptSet, timeout);
     }
@@ -86,7 +84,7 @@ private:
     std::map<int, CameraBackend *> owners;
 };
 
-} // namespace
+}  // namespace
 
 CameraBackend *makeAutoCamera(const V4l2Calls *calls)
 {

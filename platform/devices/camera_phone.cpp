@@ -25,15 +25,14 @@ public:
         return ::mmap(nullptr, length, prot, flags, fd, offset);
     }
     int unmap(void *address, size_t length) override { return ::munmap(address, length); }
-    int select(int nfds, fd_set *readSet, fd_set *writeSet, fd_set *exceptSet,
-               timeval *timeout) override
+    int select(int nfds, fd_set *readSet, fd_set *writeSet, fd_set *exceptSet, timeval *timeout) override
     {
         return ::select(nfds, readSet, writeSet, exceptSet, timeout);
     }
     int close(int fd) override { return ::close(fd); }
 };
 
-} // namespace
+}  // namespace
 
 CameraBackend *makePhoneCamera()
 {

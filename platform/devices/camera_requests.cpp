@@ -21,14 +21,9 @@ bool answerCommonCameraRequest(unsigned long request, unsigned long arg, int &bu
     case WCAM_VIDIOCSFPS:
     case WCAM_VIDIOCSNIGHTMODE:
     case WCAM_VIDIOCSBRIGHT:
-    case VIDIOCSWIN:
-        return true;
-    case WCAM_VIDIOCSBUFCOUNT:
-        bufferCount = *reinterpret_cast<int *>(arg);
-        return true;
-    case WCAM_VIDIOCGBUFCOUNT:
-        *reinterpret_cast<int *>(arg) = bufferCount;
-        return true;
+    case VIDIOCSWIN: return true;
+    case WCAM_VIDIOCSBUFCOUNT: bufferCount = *reinterpret_cast<int *>(arg); return true;
+    case WCAM_VIDIOCGBUFCOUNT: *reinterpret_cast<int *>(arg) = bufferCount; return true;
     case VIDIOCGMBUF: {
         auto *mbuf = reinterpret_cast<video_mbuf *>(arg);
         std::memset(mbuf, 0, sizeof *mbuf);
@@ -36,8 +31,7 @@ bool answerCommonCameraRequest(unsigned long request, unsigned long arg, int &bu
         mbuf->frames = 1;
         return true;
     }
-    default:
-        return false;
+    default: return false;
     }
 }
 

@@ -66,16 +66,13 @@ public:
         if (answerCommonCameraRequest(request, arg, stream.bufferCount, stream.frame.size(), &result))
             return result;
         switch (request) {
-        case VIDIOCCAPTURE:
-            stream.capturing = int(arg) == 0;
-            return 0;
+        case VIDIOCCAPTURE: stream.capturing = int(arg) == 0; return 0;
         case WCAM_VIDIOCGRABFRAME:
             if (!stream.capturing)
                 return fail(EINVAL);
             writeFrameRecord(arg, int(stream.frame.size()), 1, int(stream.frame.size()));
             return 0;
-        default:
-            return fail(ENOTTY);
+        default: return fail(ENOTTY);
         }
     }
 
@@ -92,8 +89,7 @@ public:
             errno = EINVAL;
             return MAP_FAILED;
         }
-        void *memory = ::mmap(nullptr, length, PROT_READ | PROT_WRITE,
-                              MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        void *memory = ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (memory != MAP_FAILED)
             std::memcpy(memory, frame.data(), length);
         return memory;
@@ -101,8 +97,7 @@ public:
 
     int unmap(void *address, size_t length) override { return ::munmap(address, length); }
 
-    int select(int nfds, fd_set *readSet, fd_set *writeSet, fd_set *exceptSet,
-               timeval *timeout) override
+    int select(int nfds, fd_set *readSet, fd_set *writeSet, fd_set *exceptSet, timeval *timeout) override
     {
         return ::select(nfds, readSet, writeSet, exceptSet, timeout);
     }
@@ -152,7 +147,7 @@ private:
     std::map<int, SimStream> streams;
 };
 
-} // namespace
+}  // namespace
 
 CameraBackend *makeSimCamera(const char *frameFile)
 {

@@ -181,15 +181,13 @@ public:
         if (answerCommonCameraRequest(request, arg, session.bufferCount, session.planeBytes(), &result))
             return result;
         switch (request) {
-        case VIDIOCCAPTURE:
-            return int(arg) == 0 ? startCapture(fd, session) : stopCapture(fd, session);
+        case VIDIOCCAPTURE: return int(arg) == 0 ? startCapture(fd, session) : stopCapture(fd, session);
         case WCAM_VIDIOCGRABFRAME:
             if (!session.frameReady)
                 return fail(session.captureError);
             writeFrameRecord(arg, int(session.width), int(session.height), int(session.planeBytes()));
             return 0;
-        default:
-            return fail(ENOTTY);
+        default: return fail(ENOTTY);
         }
     }
 
@@ -207,8 +205,7 @@ public:
             errno = EINVAL;
             return MAP_FAILED;
         }
-        void *memory = ::mmap(nullptr, length, PROT_READ | PROT_WRITE,
-                              MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        void *memory = ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (memory != MAP_FAILED && length == session.planeBytes())
             session.plane = static_cast<unsigned char *>(memory);
         return memory;
@@ -224,8 +221,7 @@ public:
     }
 
     // Waiting for a camera descriptor takes the frame; other descriptors are waited for as usual.
-    int select(int nfds, fd_set *readSet, fd_set *writeSet, fd_set *exceptSet,
-               timeval *timeout) override
+    int select(int nfds, fd_set *readSet, fd_set *writeSet, fd_set *exceptSet, timeval *timeout) override
     {
         std::unique_lock<std::mutex> lock(mutex);
         for (int fd = 0; readSet && fd < nfds && fd < FD_SETSIZE; ++fd) {
@@ -291,9 +287,8 @@ private:
         v4l2_capability capability{};
         if (xioctl(session->calls, fd, VIDIOC_QUERYCAP, &capability) < 0)
             return false;
-        const uint32_t caps = (capability.capabilities & V4L2_CAP_DEVICE_CAPS)
-                                  ? capability.device_caps
-                                  : capability.capabilities;
+        const uint32_t caps = (capability.capabilities & V4L2_CAP_DEVICE_CAPS) ? capability.device_caps
+                                                                               : capability.capabilities;
         if (!(caps & V4L2_CAP_VIDEO_CAPTURE) || !(caps & V4L2_CAP_STREAMING))
             return refuse(ENODEV);
 
@@ -400,8 +395,8 @@ private:
             buffer.index = index;
             if (xioctl(session.calls, fd, VIDIOC_QUERYBUF, &buffer) < 0)
                 return abandon(fd, session, errno);
-            void *start = session.calls->mmap(nullptr, buffer.length, PROT_READ | PROT_WRITE,
-                                              MAP_SHARED, fd, buffer.m.offset);
+            void *start = session.calls->mmap(nullptr, buffer.length, PROT_READ | PROT_WRITE, MAP_SHARED, fd,
+                                              buffer.m.offset);
             if (start == MAP_FAILED)
                 return abandon(fd, session, errno);
             session.buffers[index].start = start;
@@ -473,13 +468,11 @@ private:
             buffer.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
             buffer.memory = V4L2_MEMORY_MMAP;
             if (xioctl(session.calls, fd, VIDIOC_DQBUF, &buffer) == 0) {
-                if (buffer.index < session.buffers.size()
-                    && !(buffer.flags & V4L2_BUF_FLAG_ERROR)) {
+                if (buffer.index < session.buffers.size() && !(buffer.flags & V4L2_BUF_FLAG_ERROR)) {
                     const Buffer &held = session.buffers[buffer.index];
                     const size_t used = std::min<size_t>(buffer.bytesused, held.length);
-                    if (lumaPlane(session.format, static_cast<const unsigned char *>(held.start),
-                                  used, session.width, session.height, session.bytesPerLine,
-                                  session.plane)) {
+                    if (lumaPlane(session.format, static_cast<const unsigned char *>(held.start), used,
+                                  session.width, session.height, session.bytesPerLine, session.plane)) {
                         session.frameReady = true;
                         ++goodFrames;
                         silentAt = Clock::now() + SILENCE_LIMIT;
@@ -493,8 +486,7 @@ private:
             }
             if (errno != EAGAIN)
                 break;
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                silentAt - Clock::now());
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(silentAt - Clock::now());
             if (left.count() <= 0) {
                 errno = ETIMEDOUT;
                 break;
@@ -515,10 +507,10 @@ private:
     std::map<int, Session> sessions;
 };
 
-} // namespace
+}  // namespace
 
-bool lumaPlane(uint32_t pixelFormat, const unsigned char *frame, size_t frameBytes,
-               uint32_t width, uint32_t height, uint32_t bytesPerLine, unsigned char *plane)
+bool lumaPlane(uint32_t pixelFormat, const unsigned char *frame, size_t frameBytes, uint32_t width,
+               uint32_t height, uint32_t bytesPerLine, unsigned char *plane)
 {
     if (formatRank(pixelFormat) < 0 || width == 0 || height == 0)
         return false;

@@ -50,5 +50,5 @@ CameraBackend *makeAutoCamera(const V4l2Calls *calls = systemV4l2Calls());
 // Copies the luma samples of one frame into plane (width x height bytes). Formats: GREY,
 // YUYV, YVYU, UYVY, VYUY and the planar or semi-planar 4:2:0 ones whose first plane is luma.
 // False when the format is not one of these or the frame is shorter than its lines claim.
-bool lumaPlane(uint32_t pixelFormat, const unsigned char *frame, size_t frameBytes,
-               uint32_t width, uint32_t height, uint32_t bytesPerLine, unsigned char *plane);
+bool lumaPlane(uint32_t pixelFormat, const unsigned char *frame, size_t frameBytes, uint32_t width,
+               uint32_t height, uint32_t bytesPerLine, unsigned char *plane);

@@ -89,7 +89,7 @@ const V4l2Calls *convertingCalls(int fd)
     return &LIBV4L2_CALLS;
 }
 
-} // namespace
+}  // namespace
 
 const V4l2Calls *systemV4l2Calls()
 {

@@ -59,7 +59,7 @@ constexpr char DISARM = 'd';
     _exit(0);
 }
 
-} // namespace
+}  // namespace
 
 LightGuard::~LightGuard()
 {
@@ -95,6 +95,5 @@ void LightGuard::arm(bool armed)
         return;
     const char message = armed ? ARM : DISARM;
     // A guard that is gone must not take the program with it: no SIGPIPE.
-    while (::send(socket, &message, 1, MSG_NOSIGNAL) < 0 && errno == EINTR) {
-    }
+    while (::send(socket, &message, 1, MSG_NOSIGNAL) < 0 && errno == EINTR) {}
 }

@@ -26,7 +26,7 @@ LightBackend *makeFromEnvironment()
         return makePhoneLights();
     // Unset: the phone's own keypad light node, else a backlight in /sys, else the phone's
     // nodes after all (whose opens then fail as on a phone without them).
-    struct stat node{};
+    struct stat node = {};
     if (::stat(phonePath(LIGHT_NODE_KEYPAD).c_str(), &node) == 0 && S_ISCHR(node.st_mode))
         return makePhoneLights();
     if (findBacklight().valid())
@@ -34,7 +34,7 @@ LightBackend *makeFromEnvironment()
     return makePhoneLights();
 }
 
-} // namespace
+}  // namespace
 
 LightBackend &lights()
 {

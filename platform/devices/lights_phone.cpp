@@ -22,7 +22,7 @@ public:
     int close(int fd) override { return ::close(fd); }
 };
 
-} // namespace
+}  // namespace
 
 LightBackend *makePhoneLights()
 {

@@ -168,7 +168,7 @@ private:
     SimLightState state{};
 };
 
-} // namespace
+}  // namespace
 
 LightBackend *makeSimLights(const char *logFile)
 {

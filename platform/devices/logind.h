@@ -6,5 +6,4 @@ class SystemBus;
 // active session do it without write access to /sys: Session.SetBrightness on the caller's
 // own session. SUBSYSTEM is "backlight" or "leds", NAME the device's name in that class,
 // VALUE the raw brightness. False when logind is missing or refused.
-bool logindSetBrightness(SystemBus &bus, const char *subsystem, const char *name,
-                         unsigned int value);
+bool logindSetBrightness(SystemBus &bus, const char *subsystem, const char *name, unsigned int value);

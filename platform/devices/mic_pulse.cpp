@@ -129,8 +129,7 @@ private:
         return state == PA_STREAM_READY ? 1 : PA_STREAM_IS_GOOD(state) ? 0 : -1;
     }
 
-    template<typename State>
-    bool waitUntil(Clock::time_point deadline, State state)
+    template <typename State> bool waitUntil(Clock::time_point deadline, State state)
     {
         for (;;) {
             const int now = state();
@@ -179,7 +178,7 @@ private:
     bool live = false;
 };
 
-} // namespace
+}  // namespace
 
 MicSource *openPulseMic(const char *sourceName, unsigned int rate, int connectTimeoutMs)
 {

@@ -88,7 +88,7 @@ bool readManagedObjects(sd_bus_message *reply, std::vector<std::string> &calls,
     return sd_bus_message_exit_container(reply) >= 0;
 }
 
-} // namespace
+}  // namespace
 
 int modemManagerRinging(SystemBus &bus)
 {
@@ -112,9 +112,9 @@ int modemManagerRinging(SystemBus &bus)
             continue;
         }
         // Calls are not always under the object manager: ask the call itself.
-        sd_bus_message *properties = bus.call(
-            MM_SERVICE, path.c_str(), "org.freedesktop.DBus.Properties", "GetAll",
-            [](sd_bus_message *m) { return sd_bus_message_append(m, "s", MM_CALL); });
+        sd_bus_message *properties =
+            bus.call(MM_SERVICE, path.c_str(), "org.freedesktop.DBus.Properties", "GetAll",
+                     [](sd_bus_message *m) { return sd_bus_message_append(m, "s", MM_CALL); });
         if (!properties)
             continue;
         CallState call;
@@ -141,9 +141,8 @@ bool anyEntry(sd_bus_message *reply,
         if (sd_bus_message_read(reply, "o", &path) < 0)
             return found;
         bool matches = false;
-        if (!readProperties(reply, [&](const char *name, sd_bus_message *v) {
-                return wanted(name, v, matches);
-            }))
+        if (!readProperties(reply,
+                            [&](const char *name, sd_bus_message *v) { return wanted(name, v, matches); }))
             return found;
         if (matches) {
             found = true;
@@ -156,14 +155,13 @@ bool anyEntry(sd_bus_message *reply,
     return found;
 }
 
-} // namespace
+}  // namespace
 
 int ofonoRinging(SystemBus &bus)
 {
     std::lock_guard<std::mutex> lock(bus.lock());
     bool missing = false;
-    sd_bus_message *modems = bus.call("org.ofono", "/", "org.ofono.Manager", "GetModems", {},
-                                      &missing);
+    sd_bus_message *modems = bus.call("org.ofono", "/", "org.ofono.Manager", "GetModems", {}, &missing);
     if (!modems)
         return missing ? -1 : 0;
     std::vector<std::string> voiceModems;
@@ -179,15 +177,14 @@ int ofonoRinging(SystemBus &bus)
             int got;
             while ((got = sd_bus_message_read(v, "s", &interface)) > 0)
                 matches = matches || std::strcmp(interface, "org.ofono.VoiceCallManager") == 0;
-            return got == 0 && sd_bus_message_exit_container(v) >= 0
-                   && sd_bus_message_exit_container(v) >= 0;
+            return got == 0 && sd_bus_message_exit_container(v) >= 0 && sd_bus_message_exit_container(v) >= 0;
         },
         &voiceModems);
     sd_bus_message_unref(modems);
 
     for (const std::string &modem : voiceModems) {
-        sd_bus_message *calls = bus.call("org.ofono", modem.c_str(), "org.ofono.VoiceCallManager",
-                                         "GetCalls");
+        sd_bus_message *calls =
+            bus.call("org.ofono", modem.c_str(), "org.ofono.VoiceCallManager", "GetCalls");
         if (!calls)
             continue;
         const bool ringing = anyEntry(

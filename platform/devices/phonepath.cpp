@@ -25,8 +25,8 @@ std::string homeFolder()
     struct passwd entry;
     struct passwd *user = nullptr;
     char buffer[4096];
-    if (::getpwuid_r(::getuid(), &entry, buffer, sizeof buffer, &user) == 0 && user
-        && user->pw_dir && *user->pw_dir == '/')
+    if (::getpwuid_r(::getuid(), &entry, buffer, sizeof buffer, &user) == 0 && user && user->pw_dir
+        && *user->pw_dir == '/')
         return user->pw_dir;
     return std::string();
 }
@@ -38,7 +38,7 @@ std::string withoutTrailingSlashes(std::string path)
     return path;
 }
 
-} // namespace
+}  // namespace
 
 std::string phoneRoot()
 {

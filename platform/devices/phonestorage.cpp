@@ -54,8 +54,8 @@ bool createFileOnce(const std::string &path, const std::string &text)
         return false;
     const bool written = ::fchmod(fd, 0644) == 0 && writeAll(fd, text) && ::fsync(fd) == 0;
     const bool closed = ::close(fd) == 0;
-    const bool linked = written && closed
-        && (::link(temporary.c_str(), path.c_str()) == 0 || errno == EEXIST);
+    const bool linked =
+        written && closed && (::link(temporary.c_str(), path.c_str()) == 0 || errno == EEXIST);
     ::unlink(temporary.c_str());
     return linked;
 }
@@ -70,11 +70,10 @@ bool startsWithLanguage(const std::string &locale, const char *language)
             return false;
     }
     // "en", "en_GB.UTF-8", "ru_RU@...", but not "eng" or "rue".
-    return locale.size() == n || locale[n] == '_' || locale[n] == '.' || locale[n] == '@'
-        || locale[n] == '-';
+    return locale.size() == n || locale[n] == '_' || locale[n] == '.' || locale[n] == '@' || locale[n] == '-';
 }
 
-} // namespace
+}  // namespace
 
 std::string languageTypeForLocale(const std::string &locale)
 {
@@ -99,7 +98,7 @@ bool preparePhoneStorageIn(const std::string &root, const std::string &languageT
 {
     const std::string config = root + PHONE_SYSTEM_CONFIG;
     bool ok = makeFolders(root + "/mmc/mmca1") && makeFolders(root + "/usr/data_resource")
-        && makeFolders(config.substr(0, config.rfind('/')));
+              && makeFolders(config.substr(0, config.rfind('/')));
     return ok && createFileOnce(config, "[SYS_SYSTEM_SET]\nLanguageType = " + languageType + "\n");
 }
 

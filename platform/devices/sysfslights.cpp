@@ -79,7 +79,7 @@ bool endsWith(const std::string &text, const std::string &end)
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-} // namespace
+}  // namespace
 
 int backlightTypeRank(const std::string &type)
 {
@@ -173,8 +173,7 @@ bool writeAttribute(const SysfsDevice &device, const char *attribute, long value
     const int openError = errno;
     const bool denied = openError == EACCES || openError == EPERM || openError == EROFS;
     if (denied && std::strcmp(attribute, "brightness") == 0 && value >= 0
-        && logindSetBrightness(bus, device.subsystem.c_str(), device.name.c_str(),
-                               (unsigned int)value))
+        && logindSetBrightness(bus, device.subsystem.c_str(), device.name.c_str(), (unsigned int)value))
         return true;
     errno = openError;
     return false;
@@ -187,8 +186,7 @@ enum class Light { Backlight, Keypad };
 class SysfsLights : public LightBackend
 {
 public:
-    SysfsLights()
-        : backlight(findBacklight()), keyboard(findKeyboardLight())
+    SysfsLights() : backlight(findBacklight()), keyboard(findKeyboardLight())
     {
         const char *keylight = std::getenv("EZX_KEYLIGHT");
         noKeyboard = keylight && std::strcmp(keylight, "none") == 0;
@@ -199,8 +197,7 @@ public:
                 remembered = startLevel;
         }
         // bl_power only where this process may write it; logind cannot.
-        powerSwitch = backlight.valid()
-                      && ::access((backlight.folder + "/bl_power").c_str(), W_OK) == 0;
+        powerSwitch = backlight.valid() && ::access((backlight.folder + "/bl_power").c_str(), W_OK) == 0;
     }
 
     int open(const char *node, int) override
@@ -360,8 +357,7 @@ private:
             if (raw > 0 || remembered == 0)
                 return 0;
             return write(backlight, "brightness",
-                         levelToRaw(remembered > 0 ? remembered : FALLBACK_LEVEL,
-                                    backlight.maxBrightness));
+                         levelToRaw(remembered > 0 ? remembered : FALLBACK_LEVEL, backlight.maxBrightness));
         }
         if (!switchedOff && raw > 0)
             remembered = levelOf(raw);
@@ -384,13 +380,13 @@ private:
     bool noKeyboard = false;
     bool powerSwitch = false;
     int startLevel = -1;
-    int remembered = -1;  // the level last asked for, -1 before any
+    int remembered = -1;       // the level last asked for, -1 before any
     bool switchedOff = false;  // this process switched the backlight off by brightness 0
     std::map<int, Light> lit;
     LightGuard guard;
 };
 
-} // namespace
+}  // namespace
 
 LightBackend *makeSysfsLights()
 {
@@ -406,7 +402,7 @@ bool sysfsStartLevel(unsigned int *level)
 namespace {
 // Every program that can open the lights links this file, and only those need the answer.
 [[maybe_unused]] const bool levelAtStartOffered = (backlightLevelAtStart = sysfsStartLevel, true);
-} // namespace
+}  // namespace
 
 bool startLightGuard()
 {

@@ -22,7 +22,7 @@ bool meansAbsent(const sd_bus_error &error)
            || sd_bus_error_has_name(&error, SD_BUS_ERROR_UNKNOWN_METHOD);
 }
 
-} // namespace
+}  // namespace
 
 SystemBus::~SystemBus()
 {
@@ -67,8 +67,7 @@ sd_bus *SystemBus::connection()
 }
 
 sd_bus_message *SystemBus::call(const char *service, const char *path, const char *interface,
-                                const char *method,
-                                const std::function<int(sd_bus_message *)> &append,
+                                const char *method, const std::function<int(sd_bus_message *)> &append,
                                 bool *missing)
 {
     if (missing)

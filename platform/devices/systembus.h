@@ -24,10 +24,8 @@ public:
 
     // Calls METHOD and answers its reply (the caller unrefs it), or nullptr on any failure;
     // `append` adds the arguments. *missing is set when the bus or the service is not there.
-    sd_bus_message *call(const char *service, const char *path, const char *interface,
-                         const char *method,
-                         const std::function<int(sd_bus_message *)> &append = {},
-                         bool *missing = nullptr);
+    sd_bus_message *call(const char *service, const char *path, const char *interface, const char *method,
+                         const std::function<int(sd_bus_message *)> &append = {}, bool *missing = nullptr);
 
     std::mutex &lock() { return mutex; }
 

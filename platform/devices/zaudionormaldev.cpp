@@ -26,8 +26,7 @@ void sleepUntilNs(long long deadline)
     timespec when;
     when.tv_sec = deadline / 1000000000LL;
     when.tv_nsec = deadline % 1000000000LL;
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &when, nullptr) == EINTR) {
-    }
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &when, nullptr) == EINTR) {}
 }
 
 // Raw s16le mono from a file; silence once it runs out.
@@ -65,13 +64,12 @@ public:
     int fill(short *, unsigned int) override { return 0; }
 };
 
-} // namespace
+}  // namespace
 
-ZAudioNormalDev::ZAudioNormalDev(SOUNDM_AUDIO_NORMALDEV_TYPE_ENUM_T, unsigned int rate,
-                                 unsigned int channels, unsigned int bytesPerSample)
+ZAudioNormalDev::ZAudioNormalDev(SOUNDM_AUDIO_NORMALDEV_TYPE_ENUM_T, unsigned int rate, unsigned int channels,
+                                 unsigned int bytesPerSample)
     : rate(rate ? rate : 8000), channels(channels ? channels : 1), bytesPerSample(bytesPerSample)
-{
-}
+{}
 
 ZAudioNormalDev::~ZAudioNormalDev() = default;
 
@@ -91,11 +89,10 @@ int ZAudioNormalDev::open()
         source.reset(new FileMic(fd));
         return 0;
     }
-    const bool pulse = choice && std::strncmp(choice, "pulse", 5) == 0
-                       && (choice[5] == '\0' || choice[5] == ':');
+    const bool pulse =
+        choice && std::strncmp(choice, "pulse", 5) == 0 && (choice[5] == '\0' || choice[5] == ':');
     if (pulse || !choice || !*choice) {
-        source.reset(openPulseMic(pulse && choice[5] ? choice + 6 : nullptr, rate,
-                                  PULSE_CONNECT_TIMEOUT_MS));
+        source.reset(openPulseMic(pulse && choice[5] ? choice + 6 : nullptr, rate, PULSE_CONNECT_TIMEOUT_MS));
         if (source)
             return 0;
         // Asked for by name, the server's absence is a failure; by default it is quiet.

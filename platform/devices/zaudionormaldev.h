@@ -22,8 +22,8 @@ class MicSource;
 class ZAudioNormalDev
 {
 public:
-    ZAudioNormalDev(SOUNDM_AUDIO_NORMALDEV_TYPE_ENUM_T type, unsigned int rate,
-                    unsigned int channels, unsigned int bytesPerSample);
+    ZAudioNormalDev(SOUNDM_AUDIO_NORMALDEV_TYPE_ENUM_T type, unsigned int rate, unsigned int channels,
+                    unsigned int bytesPerSample);
     ~ZAudioNormalDev();
     ZAudioNormalDev(const ZAudioNormalDev &) = delete;
     ZAudioNormalDev &operator=(const ZAudioNormalDev &) = delete;

@@ -60,9 +60,7 @@ int ButtonGroupBox::insert(QAbstractButton *button, int id)
         button->setParent(this);
     group->addButton(button, id);
     ordered.append(button);
-    connect(button, &QObject::destroyed, this, [this, button] {
-        ordered.removeAll(button);
-    });
+    connect(button, &QObject::destroyed, this, [this, button] { ordered.removeAll(button); });
     relayout();
     return id;
 }

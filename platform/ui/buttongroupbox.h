@@ -19,8 +19,8 @@ public:
     ButtonGroupBox(const QString &title, QWidget *parent = nullptr, const char *name = nullptr);
     ButtonGroupBox(int strips, Qt::Orientation orientation, QWidget *parent = nullptr,
                    const char *name = nullptr);
-    ButtonGroupBox(int strips, Qt::Orientation orientation, const QString &title,
-                   QWidget *parent = nullptr, const char *name = nullptr);
+    ButtonGroupBox(int strips, Qt::Orientation orientation, const QString &title, QWidget *parent = nullptr,
+                   const char *name = nullptr);
     ~ButtonGroupBox() override;
 
     // Adds the button after all others; id -1 takes the next free id counting from 0.

@@ -30,9 +30,8 @@ int PopupMenu::place(QAction *action, int id, int index)
     else
         addAction(action);
     if (!action->isSeparator() && !action->menu()) {
-        connect(action, &QAction::triggered, this, [this, action] {
-            emit activated(action->property(idProperty).toInt());
-        });
+        connect(action, &QAction::triggered, this,
+                [this, action] { emit activated(action->property(idProperty).toInt()); });
     }
     return id;
 }
@@ -42,8 +41,7 @@ int PopupMenu::insertItem(const QString &text, int id, int index)
     return place(new QAction(text, this), id, index);
 }
 
-int PopupMenu::insertItem(const QString &text, const QObject *receiver, const char *member,
-                          int id, int index)
+int PopupMenu::insertItem(const QString &text, const QObject *receiver, const char *member, int id, int index)
 {
     auto *action = new QAction(text, this);
     if (receiver && member)

@@ -26,8 +26,8 @@ public:
     QString text(int id) const;
 
     int count() const;
-    int idAt(int index) const;      // -1 when there is no such item
-    int indexOf(int id) const;      // -1 when there is no such item
+    int idAt(int index) const;  // -1 when there is no such item
+    int indexOf(int id) const;  // -1 when there is no such item
     QAction *findItem(int id) const;
     PopupMenu *submenu(int id) const;
 

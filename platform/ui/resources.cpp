@@ -27,10 +27,8 @@ QString ZResource::text(const QString &name)
         const char *name, *chinese, *english, *russian;
     };
     static const Caption captions[] = {
-        {"CST_Menu", "菜单", "Menu", "Меню"},
-        {"CST_Exit", "退出", "Exit", "Выход"},
-        {"CST_Ok", "确定", "OK", "OK"},
-        {"CST_Cancel", "取消", "Cancel", "Отмена"},
+        {"CST_Menu", "菜单", "Menu", "Меню"},  {"CST_Exit", "退出", "Exit", "Выход"},
+        {"CST_Ok", "确定", "OK", "OK"},        {"CST_Cancel", "取消", "Cancel", "Отмена"},
         {"CST_Back", "返回", "Back", "Назад"},
     };
     for (const Caption &c : captions) {
@@ -65,7 +63,7 @@ QIcon folderIcon()
     return QIcon(pixmap);
 }
 
-} // namespace
+}  // namespace
 
 QIcon ZResource::icon(const QString &name)
 {

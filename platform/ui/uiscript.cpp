@@ -37,9 +37,7 @@ void UiScript::start(const QString &script, int delayMs)
     QTimer::singleShot(delayMs, runner, [runner] { runner->runNext(); });
 }
 
-UiScript::UiScript(const QStringList &s) : steps(s)
-{
-}
+UiScript::UiScript(const QStringList &s) : steps(s) {}
 
 void UiScript::runNext()
 {
@@ -77,7 +75,11 @@ template <typename T> T findVisible(const QString &name)
 
 int keyFor(const QString &name)
 {
-    static const struct { const char *name; int key; } keys[] = {
+    static const struct
+    {
+        const char *name;
+        int key;
+    } keys[] = {
         {"Return", Qt::Key_Return}, {"Enter", Qt::Key_Enter}, {"Left", Qt::Key_Left},
         {"Right", Qt::Key_Right},   {"Up", Qt::Key_Up},       {"Down", Qt::Key_Down},
         {"Escape", Qt::Key_Escape},
@@ -88,7 +90,7 @@ int keyFor(const QString &name)
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 bool UiScript::run(const QString &step)
 {

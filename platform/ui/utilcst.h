@@ -10,7 +10,8 @@ class UTIL_CST : public QWidget
 {
     Q_OBJECT
 public:
-    UTIL_CST(QWidget *parent, const QString &midText, const QString &leftResource = QStringLiteral("CST_Menu"),
+    UTIL_CST(QWidget *parent, const QString &midText,
+             const QString &leftResource = QStringLiteral("CST_Menu"),
              const QString &rightResource = QStringLiteral("CST_Exit"));
 
     ZPushButton *getLeftBtn() const { return left; }

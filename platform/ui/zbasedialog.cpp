@@ -1,7 +1,6 @@
 #include "zbasedialog.h"
 
-ZBaseDialog::ZBaseDialog(QWidget *parent, const char *name, int modal, WFlags)
-    : QDialog(parent)
+ZBaseDialog::ZBaseDialog(QWidget *parent, const char *name, int modal, WFlags) : QDialog(parent)
 {
     if (name)
         setObjectName(QString::fromLatin1(name));

@@ -10,8 +10,7 @@ class ZBaseDialog : public QDialog
 {
     Q_OBJECT
 public:
-    ZBaseDialog(QWidget *parent = nullptr, const char *name = nullptr, int modal = 0,
-                WFlags flags = 0);
+    ZBaseDialog(QWidget *parent = nullptr, const char *name = nullptr, int modal = 0, WFlags flags = 0);
 
     // The geometry in phone screen coordinates.
     QRect phoneGeometry() const;

@@ -71,8 +71,7 @@ bool ZKeyObjectBase::eventFilter(QObject *watched, QEvent *event)
     return true;
 }
 
-ZKeyObject::ZKeyObject(QWidget *window, QObject *parent, const char *name)
-    : ZKeyObjectBase(window, parent)
+ZKeyObject::ZKeyObject(QWidget *window, QObject *parent, const char *name) : ZKeyObjectBase(window, parent)
 {
     if (name)
         setObjectName(QString::fromLatin1(name));

@@ -23,7 +23,7 @@ QLabel *makeTitleLabel(QWidget *parent)
     return label;
 }
 
-} // namespace
+}  // namespace
 
 ZMainWidget::ZMainWidget(bool, QWidget *parent, const char *name, WFlags flags)
     : QWidget(parent, toQtWindowFlags(flags))
@@ -37,8 +37,7 @@ ZMainWidget::ZMainWidget(QWidget *parent, const char *name, WFlags flags)
     init(parent, name, flags);
 }
 
-ZMainWidget::ZMainWidget(const QString &title, bool, QWidget *parent, const char *name,
-                         WFlags flags)
+ZMainWidget::ZMainWidget(const QString &title, bool, QWidget *parent, const char *name, WFlags flags)
     : QWidget(parent, toQtWindowFlags(flags))
 {
     init(parent, name, flags);

@@ -17,11 +17,10 @@ class ZMainWidget : public QWidget
 {
     Q_OBJECT
 public:
-    ZMainWidget(bool editorMode, QWidget *parent = nullptr, const char *name = nullptr,
-                WFlags flags = 0);
+    ZMainWidget(bool editorMode, QWidget *parent = nullptr, const char *name = nullptr, WFlags flags = 0);
     ZMainWidget(QWidget *parent, const char *name = nullptr, WFlags flags = 0);
-    ZMainWidget(const QString &title, bool editorMode, QWidget *parent = nullptr,
-                const char *name = nullptr, WFlags flags = 0);
+    ZMainWidget(const QString &title, bool editorMode, QWidget *parent = nullptr, const char *name = nullptr,
+                WFlags flags = 0);
     ~ZMainWidget() override;
 
     void setTitle(const QString &title);

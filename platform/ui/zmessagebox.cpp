@@ -6,9 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-ZMessageBox::ZMessageBox(QWidget *parent, const QPixmap &icon, const QString &text,
-                         const QString &button0, const QString &button1,
-                         const QString &button2, int)
+ZMessageBox::ZMessageBox(QWidget *parent, const QPixmap &icon, const QString &text, const QString &button0,
+                         const QString &button1, const QString &button2, int)
     : ZBaseDialog(parent, "ZMessageBox", 1)
 {
     setStyleSheet(QStringLiteral("ZMessageBox { background: white; border: 2px solid #1d3f73; }"));
@@ -34,10 +33,10 @@ ZMessageBox::ZMessageBox(QWidget *parent, const QPixmap &icon, const QString &te
 
     auto *bar = new QWidget(this);
     bar->setObjectName(QStringLiteral("msgButtons"));
-    bar->setStyleSheet(QStringLiteral(
-        "QWidget#msgButtons { background: #20242c; }"
-        "QPushButton { color: white; border: none; font-weight: bold; min-height: 26px; }"
-        "QPushButton:pressed, QPushButton:focus { background: #3b6fb6; }"));
+    bar->setStyleSheet(
+        QStringLiteral("QWidget#msgButtons { background: #20242c; }"
+                       "QPushButton { color: white; border: none; font-weight: bold; min-height: 26px; }"
+                       "QPushButton:pressed, QPushButton:focus { background: #3b6fb6; }"));
     auto *row = new QHBoxLayout(bar);
     row->setContentsMargins(0, 2, 0, 2);
     row->setSpacing(0);
@@ -62,8 +61,7 @@ ZMessageBox::ZMessageBox(QWidget *parent, const QPixmap &icon, const QString &te
 }
 
 int ZMessageBox::information(QWidget *parent, const QPixmap &icon, const QString &text,
-                             const QString &button0, const QString &button1,
-                             const QString &button2, int type)
+                             const QString &button0, const QString &button1, const QString &button2, int type)
 {
     ZMessageBox box(parent, icon, text, button0, button1, button2, type);
     return box.exec();
@@ -120,8 +118,7 @@ void ZMessageBox::fitToScreen()
 {
     const int width = ZGlobal::screenWidth - 16;
     setFixedWidth(width);
-    const int height = qBound(90, heightForWidth(width) > 0 ? heightForWidth(width)
-                                                            : sizeHint().height(),
+    const int height = qBound(90, heightForWidth(width) > 0 ? heightForWidth(width) : sizeHint().height(),
                               ZGlobal::screenHeight - 20);
     setFixedHeight(height);
     movePhone(QPoint(8, ZGlobal::screenHeight / 2 - height / 2));

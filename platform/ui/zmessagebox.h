@@ -15,13 +15,12 @@ class ZMessageBox : public ZBaseDialog
 {
     Q_OBJECT
 public:
-    ZMessageBox(QWidget *parent, const QPixmap &icon, const QString &text,
-                const QString &button0, const QString &button1 = QString(),
-                const QString &button2 = QString(), int type = 1);
+    ZMessageBox(QWidget *parent, const QPixmap &icon, const QString &text, const QString &button0,
+                const QString &button1 = QString(), const QString &button2 = QString(), int type = 1);
 
-    static int information(QWidget *parent, const QPixmap &icon, const QString &text,
-                           const QString &button0, const QString &button1 = QString(),
-                           const QString &button2 = QString(), int type = 2);
+    static int information(QWidget *parent, const QPixmap &icon, const QString &text, const QString &button0,
+                           const QString &button1 = QString(), const QString &button2 = QString(),
+                           int type = 2);
 
     void setText(const QString &text);
     QString text() const;

@@ -16,8 +16,7 @@ constexpr int folderRole = Qt::UserRole + 1;
 constexpr int pathRole = Qt::UserRole + 2;
 }
 
-ZPickerBase::ZPickerBase(const QString &start, bool onlyFolders, QWidget *parent,
-                         const char *name)
+ZPickerBase::ZPickerBase(const QString &start, bool onlyFolders, QWidget *parent, const char *name)
     : ZBaseDialog(parent, name, 1), foldersOnly(onlyFolders)
 {
     setGeometry(ZGlobal::getScreenR());
@@ -44,10 +43,9 @@ ZPickerBase::ZPickerBase(const QString &start, bool onlyFolders, QWidget *parent
 
     auto *bar = new QWidget(this);
     bar->setFixedHeight(ZGlobal::cstHeight);
-    bar->setStyleSheet(QStringLiteral(
-        "QWidget { background: #20242c; }"
-        "QPushButton { color: white; border: none; font-weight: bold; }"
-        "QPushButton:pressed { background: #3b6fb6; }"));
+    bar->setStyleSheet(QStringLiteral("QWidget { background: #20242c; }"
+                                      "QPushButton { color: white; border: none; font-weight: bold; }"
+                                      "QPushButton:pressed { background: #3b6fb6; }"));
     auto *row = new QHBoxLayout(bar);
     row->setContentsMargins(0, 0, 0, 0);
     auto *ok = new QPushButton(ZResource::text(QStringLiteral("CST_Ok")), bar);
@@ -121,8 +119,7 @@ void ZPickerBase::fill()
     }
 }
 
-ZOpenDlg::ZOpenDlg(const QStringList &filters, const QString &start, bool multi,
-                   QWidget *parent)
+ZOpenDlg::ZOpenDlg(const QStringList &filters, const QString &start, bool multi, QWidget *parent)
     : ZPickerBase(start, false, parent, "ZOpenDlg"), patterns(filters), multiple(multi)
 {
     list()->setSelectionMode(multiple ? QAbstractItemView::MultiSelection
@@ -169,8 +166,7 @@ void ZOpenDlg::setSelection(const QStringList &paths)
 
 QString ZOpenDlg::getFile() const
 {
-    return result() == QDialog::Accepted && !chosen.isEmpty() ? chosen.first()
-                                                              : QString::fromLatin1("");
+    return result() == QDialog::Accepted && !chosen.isEmpty() ? chosen.first() : QString::fromLatin1("");
 }
 
 QStringList ZOpenDlg::getFileList() const

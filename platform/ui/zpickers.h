@@ -44,11 +44,10 @@ class ZOpenDlg : public ZPickerBase
 {
     Q_OBJECT
 public:
-    ZOpenDlg(const QStringList &filters, const QString &start, bool multiple,
-             QWidget *parent = nullptr);
+    ZOpenDlg(const QStringList &filters, const QString &start, bool multiple, QWidget *parent = nullptr);
 
-    QString getFile() const;            // the chosen file, or an empty string
-    QStringList getFileList() const;    // the chosen files, in list order
+    QString getFile() const;          // the chosen file, or an empty string
+    QStringList getFileList() const;  // the chosen files, in list order
 
     // Chooses these paths as if the user had picked them (then call accept()).
     void setSelection(const QStringList &paths);

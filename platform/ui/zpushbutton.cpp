@@ -3,8 +3,7 @@
 #include "popupmenu.h"
 #include "resources.h"
 
-ZPushButton::ZPushButton(const QString &resource, QWidget *parent, int style, int width,
-                         int height)
+ZPushButton::ZPushButton(const QString &resource, QWidget *parent, int style, int width, int height)
     : QPushButton(parent), buttonStyle(style)
 {
     if (!resource.isEmpty()) {
@@ -32,10 +31,10 @@ void ZPushButton::applyStyle(int width, int height)
     if (buttonStyle >= 4 && buttonStyle <= 7) {
         // Soft keys: flat text on the dark soft-key bar.
         setFlat(true);
-        setStyleSheet(QStringLiteral(
-            "QPushButton { color: white; border: none; font-weight: bold; padding: 0 2px; }"
-            "QPushButton:pressed { background: #3b6fb6; }"
-            "QPushButton:disabled { color: #777; }"));
+        setStyleSheet(
+            QStringLiteral("QPushButton { color: white; border: none; font-weight: bold; padding: 0 2px; }"
+                           "QPushButton:pressed { background: #3b6fb6; }"
+                           "QPushButton:disabled { color: #777; }"));
     } else {
         setStyleSheet(QStringLiteral("QPushButton { padding: 2px 4px; }"));
     }

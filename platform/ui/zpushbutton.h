@@ -15,10 +15,8 @@ class ZPushButton : public QPushButton
 {
     Q_OBJECT
 public:
-    ZPushButton(const QString &resource, QWidget *parent, int style = 0, int width = -1,
-                int height = -1);
-    ZPushButton(QWidget *parent, const char *name = nullptr, int style = 0, int width = -1,
-                int height = -1);
+    ZPushButton(const QString &resource, QWidget *parent, int style = 0, int width = -1, int height = -1);
+    ZPushButton(QWidget *parent, const char *name = nullptr, int style = 0, int width = -1, int height = -1);
 
     void setPopup(PopupMenu *menu);
     PopupMenu *popup() const;

@@ -41,8 +41,7 @@ bool ZScrollView::eventFilter(QObject *watched, QEvent *event)
             }
         }
         break;
-    default:
-        break;
+    default: break;
     }
     return QScrollArea::eventFilter(watched, event);
 }

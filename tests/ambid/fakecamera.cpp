@@ -44,9 +44,8 @@ QString FakeCamera::describe(unsigned long request, unsigned long arg) const
     case 252: return QStringLiteral("WCAM_VIDIOCSBRIGHT %1").arg(long(arg));
     case 0x4020760A: {
         const auto *window = reinterpret_cast<const video_window *>(arg);
-        const bool restZero = window->x == 0 && window->y == 0 && window->chromakey == 0
-                              && window->flags == 0 && window->clips == nullptr
-                              && window->clipcount == 0;
+        const bool restZero = window->x == 0 && window->y == 0 && window->chromakey == 0 && window->flags == 0
+                              && window->clips == nullptr && window->clipcount == 0;
         return QStringLiteral("VIDIOCSWIN %1x%2%3")
             .arg(window->width)
             .arg(window->height)
@@ -79,12 +78,8 @@ int FakeCamera::request(int fd, unsigned long request, unsigned long arg)
         return -1;
     }
     switch (request) {
-    case WCAM_VIDIOCSBUFCOUNT:
-        bufferCountAddress = reinterpret_cast<const int *>(arg);
-        break;
-    case WCAM_VIDIOCGBUFCOUNT:
-        *reinterpret_cast<int *>(arg) = 3;
-        break;
+    case WCAM_VIDIOCSBUFCOUNT: bufferCountAddress = reinterpret_cast<const int *>(arg); break;
+    case WCAM_VIDIOCGBUFCOUNT: *reinterpret_cast<int *>(arg) = 3; break;
     case VIDIOCGMBUF: {
         auto *mbuf = reinterpret_cast<video_mbuf *>(arg);
         mbuf->size = reportedSize >= 0 ? reportedSize : int(memory.size());
@@ -120,8 +115,7 @@ int FakeCamera::unmap(void *address, size_t length)
     return 0;
 }
 
-int FakeCamera::select(int nfds, fd_set *readSet, fd_set *writeSet, fd_set *exceptSet,
-                       timeval *timeout)
+int FakeCamera::select(int nfds, fd_set *readSet, fd_set *writeSet, fd_set *exceptSet, timeval *timeout)
 {
     bool onlyCamera = nfds == cameraFd + 1 && readSet && FD_ISSET(cameraFd, readSet);
     for (int fd = 0; onlyCamera && fd < cameraFd; ++fd)

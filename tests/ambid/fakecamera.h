@@ -19,8 +19,7 @@ public:
     int request(int fd, unsigned long request, unsigned long arg) override;
     void *map(size_t length, int prot, int flags, int fd, off_t offset) override;
     int unmap(void *address, size_t length) override;
-    int select(int nfds, fd_set *readSet, fd_set *writeSet, fd_set *exceptSet,
-               timeval *timeout) override;
+    int select(int nfds, fd_set *readSet, fd_set *writeSet, fd_set *exceptSet, timeval *timeout) override;
     int close(int fd) override;
 
     // What the driver answers.
@@ -29,8 +28,8 @@ public:
     std::array<int, CAMERA_FRAME_WORDS> record{};
     bool openFails = false;
     bool mapFails = false;
-    unsigned long failingRequest = 0;   // this request fails with EIO
-    int idleSelects = 0;                // selects that answer 0 before a frame is ready
+    unsigned long failingRequest = 0;  // this request fails with EIO
+    int idleSelects = 0;               // selects that answer 0 before a frame is ready
 
     // What the driver saw.
     QStringList trace;

@@ -122,11 +122,12 @@ int TestAmbid::cyclesSeen() const
 
 QString TestAmbid::usage() const
 {
-    return "Usage: " + program + " [-d] [-f] [-m level]\n"
-           "\t-m level\tSet minimal brightness level (0..100)\n"
-           "\t-e level\tSet brightness level on camera open error (0..100)\n"
-           "\t-d\t\tDebug mode\n"
-           "\t-f\t\tRun in foreground\n\n";
+    return "Usage: " + program
+           + " [-d] [-f] [-m level]\n"
+             "\t-m level\tSet minimal brightness level (0..100)\n"
+             "\t-e level\tSet brightness level on camera open error (0..100)\n"
+             "\t-d\t\tDebug mode\n"
+             "\t-f\t\tRun in foreground\n\n";
 }
 
 void TestAmbid::badCommandLineShowsUsage_data()
@@ -137,8 +138,7 @@ void TestAmbid::badCommandLineShowsUsage_data()
     QTest::newRow("help") << QStringList{"-h"} << QString();
     QTest::newRow("help_after_good_options") << QStringList{"-f", "-m", "20", "-h"} << QString();
     QTest::newRow("unknown_option") << QStringList{"-x"} << "PROGRAM: invalid option -- 'x'\n";
-    QTest::newRow("m_without_level") << QStringList{"-m"}
-                                     << "PROGRAM: option requires an argument -- 'm'\n";
+    QTest::newRow("m_without_level") << QStringList{"-m"} << "PROGRAM: option requires an argument -- 'm'\n";
     QTest::newRow("e_without_level") << QStringList{"-d", "-e"}
                                      << "PROGRAM: option requires an argument -- 'e'\n";
 }
@@ -205,10 +205,10 @@ void TestAmbid::foregroundReachesTarget_data()
                                      << SimLightLog::steps(40, 99);
     QTest::newRow("dark_down_to_10") << QStringList() << 40 << QByteArray(4096, '\0')
                                      << SimLightLog::steps(40, 10);
-    QTest::newRow("m_not_a_number_means_0") << QStringList{"-m", "dim"} << 3 << QByteArray(64, '\0')
-                                            << QList<int>{2, 1, 0};
-    QTest::newRow("e_30_without_camera") << QStringList{"-e", "30"} << 40 << QByteArray()
-                                         << SimLightLog::steps(40, 30);
+    QTest::newRow("m_not_a_number_means_0")
+        << QStringList{"-m", "dim"} << 3 << QByteArray(64, '\0') << QList<int>{2, 1, 0};
+    QTest::newRow("e_30_without_camera")
+        << QStringList{"-e", "30"} << 40 << QByteArray() << SimLightLog::steps(40, 30);
     QTest::newRow("m_45_beats_e_30") << QStringList{"-d", "-m", "45", "-e", "30"} << 40 << QByteArray()
                                      << SimLightLog::steps(40, 45);
 }
@@ -252,8 +252,10 @@ void TestAmbid::backlightLeftAlone_data()
 {
     QTest::addColumn<QString>("variable");
     QTest::addColumn<QString>("value");
-    QTest::newRow("backlight_off") << "EZX_SIM_BACKLIGHT" << "0";
-    QTest::newRow("level_100") << "EZX_SIM_LEVEL" << "100";
+    QTest::newRow("backlight_off") << "EZX_SIM_BACKLIGHT"
+                                   << "0";
+    QTest::newRow("level_100") << "EZX_SIM_LEVEL"
+                               << "100";
 }
 
 void TestAmbid::backlightLeftAlone()
@@ -279,8 +281,8 @@ void TestAmbid::failingSetRetriedEachCycle()
     QTRY_VERIFY_WITH_TIMEOUT(cyclesSeen() >= 3, 10000);
 
     // Each cycle: the state, the level, the first step tried four times, then a pause.
-    const QStringList cycle = QStringList{"/dev/fb0 0x461a 1", "/dev/fb0 0x461c 40"}
-                              + QStringList(4, "/dev/fb0 0x461b 41 failed");
+    const QStringList cycle =
+        QStringList{"/dev/fb0 0x461a 1", "/dev/fb0 0x461c 40"} + QStringList(4, "/dev/fb0 0x461b 41 failed");
     QCOMPARE(log.lines().mid(1, 2 * cycle.size()), cycle + cycle);
     foreground->kill();
     foreground->waitForFinished(5000);
@@ -352,8 +354,8 @@ void TestAmbid::detachesWithPidFile()
     const QString proc = QStringLiteral("/proc/%1/").arg(daemon);
     QTRY_COMPARE_WITH_TIMEOUT(QFileInfo(proc + "cwd").symLinkTarget(), QStringLiteral("/"), 10000);
     for (const char *stream : {"fd/0", "fd/1", "fd/2"})
-        QTRY_COMPARE_WITH_TIMEOUT(QFileInfo(proc + stream).symLinkTarget(),
-                                  QStringLiteral("/dev/null"), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(QFileInfo(proc + stream).symLinkTarget(), QStringLiteral("/dev/null"),
+                                  10000);
 
     // It works in the background, and a second start finds it.
     QTRY_COMPARE_WITH_TIMEOUT(log.levelsSet(), SimLightLog::steps(90, 99), 10000);

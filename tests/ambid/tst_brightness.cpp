@@ -130,12 +130,11 @@ void TestBrightness::failingStepEndsAndReleases_data()
     QTest::newRow("mapping_refused") << 0ull << true << -1 << 64 << 0
                                      << "mmap 4096 read-write shared offset 0"
                                      << QByteArray("mmap: Cannot allocate memory\n");
-    QTest::newRow("no_capture_memory") << 0ull << false << 0 << 64 << 0 << "VIDIOCGMBUF"
-                                       << QByteArray("mmap: Invalid argument\n");
+    QTest::newRow("no_capture_memory")
+        << 0ull << false << 0 << 64 << 0 << "VIDIOCGMBUF" << QByteArray("mmap: Invalid argument\n");
     QTest::newRow("frame_without_pixels") << 0ull << false << -1 << 0 << 0 << "WCAM_VIDIOCGRABFRAME"
                                           << QByteArray("WCAM_VIDIOCGRABFRAME: Invalid argument\n");
-    QTest::newRow("samples_past_the_mapping") << 0ull << false << -1 << 64 << 3000
-                                              << "WCAM_VIDIOCGRABFRAME"
+    QTest::newRow("samples_past_the_mapping") << 0ull << false << -1 << 64 << 3000 << "WCAM_VIDIOCGRABFRAME"
                                               << QByteArray("WCAM_VIDIOCGRABFRAME: Invalid argument\n");
 }
 

@@ -1,5 +1,5 @@
-#include "daemon.h"
 #include "camera.h"
+#include "daemon.h"
 #include "fakecamera.h"
 #include "lights.h"
 #include "simlightlog.h"
@@ -40,9 +40,9 @@ private:
 
 void TestCycle::init()
 {
-    log = SimLightLog(dir.filePath(QStringLiteral("lights-%1-%2.log")
-                                       .arg(QTest::currentTestFunction(),
-                                            QTest::currentDataTag() ? QTest::currentDataTag() : "")));
+    log = SimLightLog(dir.filePath(
+        QStringLiteral("lights-%1-%2.log")
+            .arg(QTest::currentTestFunction(), QTest::currentDataTag() ? QTest::currentDataTag() : "")));
     qputenv("EZX_LIGHTS", ("sim:" + log.path()).toLocal8Bit());
     for (const char *var : {"EZX_SIM_LEVEL", "EZX_SIM_BACKLIGHT", "EZX_SIM_FAIL", "EZX_ROOT"})
         qunsetenv(var);
@@ -70,10 +70,10 @@ void TestCycle::cycleMovesLevelToTarget_data()
 {
     QTest::addColumn<QByteArray>("backlight");  // EZX_SIM_BACKLIGHT
     QTest::addColumn<int>("startLevel");
-    QTest::addColumn<int>("sample");            // every sample of the frame; -1: camera busy
+    QTest::addColumn<int>("sample");  // every sample of the frame; -1: camera busy
     QTest::addColumn<int>("minLevel");
     QTest::addColumn<int>("errorLevel");
-    QTest::addColumn<QByteArray>("failing");    // EZX_SIM_FAIL
+    QTest::addColumn<QByteArray>("failing");  // EZX_SIM_FAIL
     QTest::addColumn<QList<int>>("levels");
     QTest::addColumn<int>("cameraOpens");
     QTest::addColumn<QByteArray>("message");
@@ -84,24 +84,24 @@ void TestCycle::cycleMovesLevelToTarget_data()
                                               << SimLightLog::steps(40, 10) << 1 << QByteArray();
     QTest::newRow("99_is_still_followed") << QByteArray() << 99 << 30 << 10 << 50 << QByteArray()
                                           << SimLightLog::steps(99, 20) << 1 << QByteArray();
-    QTest::newRow("target_equals_current_sets_nothing") << QByteArray() << 40 << 60 << 10 << 50
-                                                        << QByteArray() << QList<int>() << 1 << QByteArray();
+    QTest::newRow("target_equals_current_sets_nothing")
+        << QByteArray() << 40 << 60 << 10 << 50 << QByteArray() << QList<int>() << 1 << QByteArray();
     QTest::newRow("busy_camera_aims_at_error_level") << QByteArray() << 40 << -1 << 10 << 50 << QByteArray()
                                                      << SimLightLog::steps(40, 50) << 1 << QByteArray();
     QTest::newRow("error_level_30") << QByteArray() << 40 << -1 << 10 << 30 << QByteArray()
                                     << SimLightLog::steps(40, 30) << 1 << QByteArray();
     QTest::newRow("error_level_below_min") << QByteArray() << 35 << -1 << 40 << 30 << QByteArray()
                                            << SimLightLog::steps(35, 40) << 1 << QByteArray();
-    QTest::newRow("backlight_off_camera_untouched") << QByteArray("0") << 40 << 0 << 10 << 50 << QByteArray()
-                                                    << QList<int>() << 0 << QByteArray();
-    QTest::newRow("level_100_camera_untouched") << QByteArray() << 100 << 0 << 10 << 50 << QByteArray()
-                                                << QList<int>() << 0 << QByteArray();
-    QTest::newRow("state_unreadable") << QByteArray() << 40 << 0 << 10 << 50 << QByteArray("461a")
-                                      << QList<int>() << 0
-                                      << QByteArray("Could not get backliht state: -1\n");
-    QTest::newRow("level_unreadable") << QByteArray() << 40 << 0 << 10 << 50 << QByteArray("461c")
-                                      << QList<int>() << 0
-                                      << QByteArray("Could not get brightness level: -1\n");
+    QTest::newRow("backlight_off_camera_untouched")
+        << QByteArray("0") << 40 << 0 << 10 << 50 << QByteArray() << QList<int>() << 0 << QByteArray();
+    QTest::newRow("level_100_camera_untouched")
+        << QByteArray() << 100 << 0 << 10 << 50 << QByteArray() << QList<int>() << 0 << QByteArray();
+    QTest::newRow("state_unreadable")
+        << QByteArray() << 40 << 0 << 10 << 50 << QByteArray("461a") << QList<int>() << 0
+        << QByteArray("Could not get backliht state: -1\n");
+    QTest::newRow("level_unreadable")
+        << QByteArray() << 40 << 0 << 10 << 50 << QByteArray("461c") << QList<int>() << 0
+        << QByteArray("Could not get brightness level: -1\n");
 }
 
 void TestCycle::cycleMovesLevelToTarget()

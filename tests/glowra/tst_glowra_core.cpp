@@ -64,14 +64,19 @@ void TestPanelCore::lowToneTogglesKeypadAndFlashEndsAtSecondQuietBlock()
     const BlockMeasure low = measureBlock(squareBlock(64, 1920).data());
     const BlockMeasure high = measureBlock(squareBlock(4, 19200).data());  // 48 runs: not low
     const BlockMeasure quiet = measureBlock(Block(BLOCK_SAMPLES, 0).data());
-    struct Expected { BlockMeasure block; int level; KeypadRequest keypad; bool flash, off; };
-    const KeypadRequest none = KeypadRequest::None, on = KeypadRequest::On,
-                        off = KeypadRequest::Off;
+    struct Expected
+    {
+        BlockMeasure block;
+        int level;
+        KeypadRequest keypad;
+        bool flash, off;
+    };
+    const KeypadRequest none = KeypadRequest::None, on = KeypadRequest::On, off = KeypadRequest::Off;
     const Expected steps[] = {
         {low, 80, on, true, false},     // first beat: keypad on, flash
         {low, 80, none, false, false},  // toggle cleared without a request: the light stays on
         {low, 80, on, false, false},
-        {high, 80, off, false, false},  // a high beat switches the toggled light off
+        {high, 80, off, false, false},    // a high beat switches the toggled light off
         {quiet, -1, none, false, false},  // the flash holds one more block
         {quiet, -1, off, false, true},
         {quiet, -1, off, false, true},
@@ -109,14 +114,13 @@ void TestPanelCore::settingsDefaultsAndCorrections_data()
     QTest::addColumn<QByteArray>("settings");  // as written back
     QTest::newRow("no_file") << QByteArray() << -1 << QByteArray::fromHex("00000000062a0000");
     QTest::newRow("language_7_sensitivity_12_brightness_150")
-        << QByteArray::fromHex("070000000c960100") << 8
-        << QByteArray::fromHex("00000000062a0100");
+        << QByteArray::fromHex("070000000c960100") << 8 << QByteArray::fromHex("00000000062a0100");
     QTest::newRow("russian_kept") << QByteArray::fromHex("0100000009640101") << 8
                                   << QByteArray::fromHex("0100000009640101");
-    QTest::newRow("cut_after_sensitivity") << QByteArray::fromHex("0100000003") << 5
-                                           << QByteArray::fromHex("01000000032a0000");
-    QTest::newRow("cut_inside_language") << QByteArray::fromHex("0100") << 2
-                                         << QByteArray::fromHex("00000000062a0000");
+    QTest::newRow("cut_after_sensitivity")
+        << QByteArray::fromHex("0100000003") << 5 << QByteArray::fromHex("01000000032a0000");
+    QTest::newRow("cut_inside_language")
+        << QByteArray::fromHex("0100") << 2 << QByteArray::fromHex("00000000062a0000");
 }
 
 void TestPanelCore::settingsDefaultsAndCorrections()
@@ -124,8 +128,8 @@ void TestPanelCore::settingsDefaultsAndCorrections()
     QFETCH(QByteArray, file);
     QFETCH(int, count);
     QFETCH(QByteArray, settings);
-    const glowSettings read = decodeSettings(
-        reinterpret_cast<const unsigned char *>(file.constData()), count, 42);
+    const glowSettings read =
+        decodeSettings(reinterpret_cast<const unsigned char *>(file.constData()), count, 42);
     QByteArray written(int(SETTINGS_SIZE), '\0');
     encodeSettings(read, reinterpret_cast<unsigned char *>(written.data()));
     QCOMPARE(written.toHex(), settings.toHex());
@@ -136,13 +140,15 @@ void TestPanelCore::daemonCommands_data()
     QTest::addColumn<QString>("panel");
     QTest::addColumn<QString>("demo");
     QTest::addColumn<QString>("daemon");
-    QTest::newRow("plain_path_as_is")
-        << "/opt/x/glowra" << "/opt/x/glowrad 4 d &" << "/opt/x/glowrad 4 &";
-    QTest::newRow("percent_is_not_a_format") << "/a%s%n/glowra" << "/a%s%n/glowrad 4 d &"
+    QTest::newRow("plain_path_as_is") << "/opt/x/glowra"
+                                      << "/opt/x/glowrad 4 d &"
+                                      << "/opt/x/glowrad 4 &";
+    QTest::newRow("percent_is_not_a_format") << "/a%s%n/glowra"
+                                             << "/a%s%n/glowrad 4 d &"
                                              << "/a%s%n/glowrad 4 &";
-    QTest::newRow("blank_and_quote_quoted")
-        << "/my dir/it's/glowra" << "'/my dir/it'\\''s/glowrad' 4 d &"
-        << "'/my dir/it'\\''s/glowrad' 4 &";
+    QTest::newRow("blank_and_quote_quoted") << "/my dir/it's/glowra"
+                                            << "'/my dir/it'\\''s/glowrad' 4 d &"
+                                            << "'/my dir/it'\\''s/glowrad' 4 &";
 }
 
 void TestPanelCore::daemonCommands()

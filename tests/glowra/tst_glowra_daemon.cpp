@@ -24,8 +24,7 @@ QString daemonPath()
 // that no dead glowrad lingers in the process list that the stop command reads.
 QStringList glowrads()
 {
-    while (::waitpid(-1, nullptr, WNOHANG) > 0) {
-    }
+    while (::waitpid(-1, nullptr, WNOHANG) > 0) {}
     QStringList found;
     for (const QString &pid : QDir("/proc").entryList(QDir::Dirs)) {
         QFile stat("/proc/" + pid + "/stat");
@@ -45,7 +44,7 @@ QStringList glowrads()
     return found;
 }
 
-} // namespace
+}  // namespace
 
 // The panel in this process driving the real glowrad beside it, through the real shell.
 class TestDaemonControl : public QObject
@@ -77,11 +76,10 @@ void TestDaemonControl::cleanup()
 void TestDaemonControl::demonstratesStartsAndStopsRealDaemon()
 {
     PhoneTree phone;
-    phone.write("/ezx_user/download/appwrite/setup/ezx_system.cfg",
-                "[SYS_SYSTEM_SET]\nBrightness = 40\n");
+    phone.write("/ezx_user/download/appwrite/setup/ezx_system.cfg", "[SYS_SYSTEM_SET]\nBrightness = 40\n");
     QVERIFY(QFile::exists(daemonPath()));
-    QVERIFY(setInvocationPath(QFile::encodeName(qEnvironmentVariable("EZX_TEST_BIN_DIR")
-                                                + "/glowra").constData()));
+    QVERIFY(setInvocationPath(
+        QFile::encodeName(qEnvironmentVariable("EZX_TEST_BIN_DIR") + "/glowra").constData()));
     glowGUI w;
     auto *schemes = w.findChild<PopupMenu *>("schemeMenu");
     const QString demo = daemonPath() + " 4 d", daemon = daemonPath() + " 4";

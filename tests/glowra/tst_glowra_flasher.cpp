@@ -26,8 +26,7 @@ void TestFlasher::flashesToSoundFile_data()
     QTest::newRow("plain_flash_at_set_level")
         << false << short(2560) << QStringList{"/dev/fb0 0x461b 80"} << QStringList{};
     QTest::newRow("smooth_flash_follows_loudness")
-        << true << short(31680) << QStringList{"/dev/fb0 0x461b 50"}
-        << QStringList{"/dev/fb0 0x461b 0"};
+        << true << short(31680) << QStringList{"/dev/fb0 0x461b 50"} << QStringList{"/dev/fb0 0x461b 0"};
 }
 
 void TestFlasher::flashesToSoundFile()
@@ -60,11 +59,9 @@ void TestFlasher::flashesToSoundFile()
     const QStringList start{"/dev/fb0 0x4611 0", "/dev/fb0 0x4619 0", "/dev/keylight 0xf2 0"};
     const QStringList darken{"/dev/keylight 0xf2 0", "/dev/fb0 0x4619 0"};
     const QStringList stop{"/dev/keylight 0xf2 0", "/dev/fb0 0x4611 0", "/dev/fb0 0x4619 1"};
-    const QStringList expectedStart = start + flash
-                                      + QStringList{"/dev/keylight 0xf0 0", "/dev/fb0 0x4611 0",
-                                                    "/dev/fb0 0x4619 1"}
-                                      + flash + flash + QStringList{"/dev/keylight 0xf0 0"}
-                                      + firstQuiet + darken + darken;
+    const QStringList expectedStart =
+        start + flash + QStringList{"/dev/keylight 0xf0 0", "/dev/fb0 0x4611 0", "/dev/fb0 0x4619 1"} + flash
+        + flash + QStringList{"/dev/keylight 0xf0 0"} + firstQuiet + darken + darken;
     QTRY_VERIFY_WITH_TIMEOUT(lightLog().size() >= expectedStart.size(), 3000);
     glowO.stop();
     QVERIFY(!glowO.runned());
@@ -84,8 +81,7 @@ void TestFlasher::stopWhenStoppedStillRestoresBacklight()
 {
     clearLightLog();
     glowO.stop();
-    QCOMPARE(lightLog(), (QStringList{"/dev/keylight 0xf2 0", "/dev/fb0 0x4611 0",
-                                      "/dev/fb0 0x4619 1"}));
+    QCOMPARE(lightLog(), (QStringList{"/dev/keylight 0xf2 0", "/dev/fb0 0x4611 0", "/dev/fb0 0x4619 1"}));
 }
 
 int main(int argc, char **argv)

@@ -68,7 +68,7 @@ void TestProgram::signalStopsFlasherWithoutSaving()
     start(panel, "click cstMidBtn");
     const QString log = dir->filePath("lights.log");
     QTRY_VERIFY(lightLog(log).contains("/dev/fb0 0x4619 0"));  // the flasher runs
-    QVERIFY(panel.processId() > 0);  // kill(0, ...) would hit the whole test run
+    QVERIFY(panel.processId() > 0);                            // kill(0, ...) would hit the whole test run
     ::kill(pid_t(panel.processId()), signal);
     QVERIFY(panel.waitForFinished(3000));
     QCOMPARE(panel.exitStatus(), QProcess::NormalExit);

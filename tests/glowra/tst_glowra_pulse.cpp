@@ -42,9 +42,8 @@ bool TestPulseFlasher::startServer()
 {
     QProcess server;
     server.setProcessChannelMode(QProcess::MergedChannels);
-    server.start(QStringLiteral("pulseaudio"),
-                 {"-n", "-F", dir->filePath("server.pa"), "--daemonize=yes",
-                  "--exit-idle-time=-1", "--log-target=stderr"});
+    server.start(QStringLiteral("pulseaudio"), {"-n", "-F", dir->filePath("server.pa"), "--daemonize=yes",
+                                                "--exit-idle-time=-1", "--log-target=stderr"});
     if (!server.waitForFinished(15000) || server.exitCode() != 0) {
         server.kill();
         qWarning("pulseaudio did not start: %s", server.readAll().constData());
@@ -135,8 +134,8 @@ void TestPulseFlasher::playTone(int seconds)
         }
         tone.close();
     }
-    QStringList arguments{"--playback", "--device=tone", "--rate=8000", "--channels=1",
-                          "--format=s16le", "--raw"};
+    QStringList arguments{"--playback",   "--device=tone",  "--rate=8000",
+                          "--channels=1", "--format=s16le", "--raw"};
     QString loop;
     for (int second = 0; second < seconds; ++second)
         loop += QStringLiteral(" \"$1\"");

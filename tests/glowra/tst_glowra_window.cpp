@@ -35,7 +35,7 @@ template <typename T> T *child(const glowGUI &w, const char *name)
     return found;
 }
 
-} // namespace
+}  // namespace
 
 // The panel window in this process, with a settings file and phone tree of its own, shell
 // commands recorded instead of run.
@@ -198,8 +198,7 @@ void TestWindow::schemeCommands_data()
     QTest::addColumn<int>("answer");
     QTest::addColumn<QStringList>("run");
     QTest::newRow("no_runs_the_demo_only") << 1 << QStringList{"/glowrad 4 d &"};
-    QTest::newRow("yes_replaces_the_daemon")
-        << 0 << QStringList{"/glowrad 4 d &", "kill", "/glowrad 4 &"};
+    QTest::newRow("yes_replaces_the_daemon") << 0 << QStringList{"/glowrad 4 d &", "kill", "/glowrad 4 &"};
 }
 
 void TestWindow::schemeCommands()
@@ -207,8 +206,8 @@ void TestWindow::schemeCommands()
     QFETCH(int, answer);
     QFETCH(QStringList, run);
     for (QString &command : run)
-        command = command == QLatin1String("kill") ? QString::fromUtf8(stopDaemonCommand)
-                                                    : phone->root() + command;
+        command =
+            command == QLatin1String("kill") ? QString::fromUtf8(stopDaemonCommand) : phone->root() + command;
     glowGUI w;
     QString question;
     QStringList buttons;

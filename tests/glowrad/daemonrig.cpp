@@ -13,9 +13,11 @@ DaemonRig::DaemonRig() : environment(QProcessEnvironment::systemEnvironment())
     QDir().mkpath(folder() + QStringLiteral("/root"));
     for (const char *name : {"EZX_SIM_LEVEL", "EZX_SIM_BACKLIGHT", "EZX_SIM_FAIL", "EZX_SIM_MISSING"})
         environment.remove(QLatin1String(name));
-    environment.insert(QStringLiteral("EZX_LIGHTS"), QStringLiteral("sim:") + folder() + QStringLiteral("/lights.log"));
+    environment.insert(QStringLiteral("EZX_LIGHTS"),
+                       QStringLiteral("sim:") + folder() + QStringLiteral("/lights.log"));
     environment.insert(QStringLiteral("EZX_ROOT"), folder() + QStringLiteral("/root"));
-    environment.insert(QStringLiteral("EZX_CALL"), QStringLiteral("file:") + folder() + QStringLiteral("/ringing"));
+    environment.insert(QStringLiteral("EZX_CALL"),
+                       QStringLiteral("file:") + folder() + QStringLiteral("/ringing"));
 }
 
 DaemonRig::~DaemonRig()
@@ -169,7 +171,8 @@ QStringList openLines()
 
 QStringList stepLines(const SchemeStep &s, unsigned int userLevel)
 {
-    QStringList lines{s.keypad ? QStringLiteral("/dev/keylight 0xf0 0") : QStringLiteral("/dev/keylight 0xf2 0")};
+    QStringList lines{s.keypad ? QStringLiteral("/dev/keylight 0xf0 0")
+                               : QStringLiteral("/dev/keylight 0xf2 0")};
     if (s.backlight == 0) {
         lines << QStringLiteral("/dev/fb0 0x4619 0");
         return lines;

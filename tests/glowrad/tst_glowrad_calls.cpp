@@ -34,7 +34,7 @@ long cpuTicks(qint64 pid)
     return fields.size() > 12 ? fields[11].toLong() + fields[12].toLong() : -1;
 }
 
-} // namespace
+}  // namespace
 
 void TestCalls::followsACallThatEndsMidScheme()
 {

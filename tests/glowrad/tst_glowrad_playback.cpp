@@ -52,14 +52,14 @@ QString usage(const QString &path)
 
 const QString demoOutput = QStringLiteral("Showing demo\nDone\n");
 
-} // namespace
+}  // namespace
 
 void TestPlayback::demoSendsExactlyTheStepsRequests()
 {
     // Byte 1 after 80 goes back to the user's level; 0 switches off without a level; the next
     // lit step unblanks again; the keypad request goes out on every step, changed or not.
-    const std::vector<SchemeStep> steps{step(50, 80, 1), step(30, 1, 5), step(0, 0, 1),
-                                        step(20, 0, 0), step(40, 200, 0), step(10, 255, 0)};
+    const std::vector<SchemeStep> steps{step(50, 80, 1), step(30, 1, 5),   step(0, 0, 1),
+                                        step(20, 0, 0),  step(40, 200, 0), step(10, 255, 0)};
     DaemonRig rig;
     QVERIFY(rig.isValid());
     rig.writeSchemes(schemesFile({{step(10, 9, 9)}, {}, steps}));
@@ -156,9 +156,9 @@ void TestPlayback::openFailures_data()
     QTest::newRow("framebuffer_and_schemes")
         << "/dev/fb0" << false << "Can't open /dev/fb0\nCan't open schemes file\n"
         << QStringList{"open /dev/keylight"};
-    QTest::newRow("everything")
-        << "/dev/fb0,/dev/keylight" << false
-        << "Can't open /dev/fb0\nCan't open /dev/keylight\nCan't open schemes file\n" << QStringList();
+    QTest::newRow("everything") << "/dev/fb0,/dev/keylight" << false
+                                << "Can't open /dev/fb0\nCan't open /dev/keylight\nCan't open schemes file\n"
+                                << QStringList();
     QTest::newRow("keypad_light") << "/dev/keylight" << true << "Can't open /dev/keylight\n"
                                   << QStringList{"open /dev/fb0"};
     QTest::newRow("schemes_file") << "" << false << "Can't open schemes file\n"
@@ -205,11 +205,11 @@ void TestPlayback::damagedSchemesFiles_data()
         farAway[i] = '\xf0';
 
     QTest::newRow("shorter_than_its_index") << whole.left(30) << 5 << std::vector<SchemeStep>();
-    QTest::newRow("index_whole_steps_missing") << whole.left(SCHEME_INDEX_SIZE) << 0 << std::vector<SchemeStep>();
+    QTest::newRow("index_whole_steps_missing")
+        << whole.left(SCHEME_INDEX_SIZE) << 0 << std::vector<SchemeStep>();
     QTest::newRow("count_beyond_the_end") << manySteps << 0 << three;
-    QTest::newRow("last_step_cut_in_half")
-        << whole.left(SCHEME_INDEX_SIZE + 5 * SCHEME_STEP_SIZE + 2) << 1
-        << std::vector<SchemeStep>{three[0], three[1]};
+    QTest::newRow("last_step_cut_in_half") << whole.left(SCHEME_INDEX_SIZE + 5 * SCHEME_STEP_SIZE + 2) << 1
+                                           << std::vector<SchemeStep>{three[0], three[1]};
     QTest::newRow("offset_beyond_the_end") << farAway << 1 << std::vector<SchemeStep>();
     QTest::newRow("empty_file") << QByteArray() << 0 << std::vector<SchemeStep>();
     QTest::newRow("text_file_by_mistake")

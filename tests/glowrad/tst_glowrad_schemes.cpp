@@ -54,7 +54,7 @@ QByteArray readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-} // namespace
+}  // namespace
 
 void TestSchemes::decodesLittleEndianRecords()
 {
@@ -97,7 +97,10 @@ void TestSchemes::compilesIntoTheFileLayout()
     expected.append(index, 16);
     for (int n = 2; n < SCHEME_COUNT; ++n)
         expected.append("\x5c\0\0\0\0\0\0\0", 8);  // empty, at the end
-    expected.append("\x64\x00\x50\x01" "\x00\x00\x01\x00" "\xff\xff\x00\x07", 12);
+    expected.append("\x64\x00\x50\x01"
+                    "\x00\x00\x01\x00"
+                    "\xff\xff\x00\x07",
+                    12);
     QCOMPARE(bytes(out), expected);
 }
 
@@ -141,14 +144,16 @@ void TestSchemes::refusesWhatItCannotEncode_data()
     QTest::newRow("scheme_out_of_menu_order") << "scheme Pulse\n" << 1 << "scheme 0 is called \"Funky\"";
     QTest::newRow("step_before_a_scheme") << "# start\n10 80 on\n" << 2 << "before the first scheme";
     QTest::newRow("unknown_word") << "scheme Funky\nflash 10\n" << 2 << "unknown statement \"flash\"";
-    QTest::newRow("repeat_left_open_at_next_scheme")
-        << "scheme Funky\nrepeat 2\n10 80 on\nscheme Pulse\n" << 2 << "repeat without end";
-    QTest::newRow("repeat_left_open_at_end") << "scheme Funky\n\nrepeat 2\n10 80 on\n" << 3 << "repeat without end";
+    QTest::newRow("repeat_left_open_at_next_scheme") << "scheme Funky\nrepeat 2\n10 80 on\nscheme Pulse\n"
+                                                     << 2 << "repeat without end";
+    QTest::newRow("repeat_left_open_at_end") << "scheme Funky\n\nrepeat 2\n10 80 on\n"
+                                             << 3 << "repeat without end";
     QTest::newRow("end_without_repeat") << "scheme Funky\nend\n" << 2 << "end without repeat";
     QTest::newRow("repeat_zero") << "scheme Funky\nrepeat 0\n" << 2 << "repeat count \"0\"";
-    QTest::newRow("repeats_too_long")
-        << "scheme Funky\nrepeat 200\nrepeat 200\n1 80 on\nend\nend\n" << 6 << "more than 16384 steps";
-    QTest::newRow("ramp_through_user_level") << "scheme Funky\nramp 10 1 50 3 on\n" << 2 << "ramp level \"1\"";
+    QTest::newRow("repeats_too_long") << "scheme Funky\nrepeat 200\nrepeat 200\n1 80 on\nend\nend\n"
+                                      << 6 << "more than 16384 steps";
+    QTest::newRow("ramp_through_user_level") << "scheme Funky\nramp 10 1 50 3 on\n"
+                                             << 2 << "ramp level \"1\"";
     QTest::newRow("ramp_of_one_step") << "scheme Funky\nramp 10 2 50 1 on\n" << 2 << "ramp count \"1\"";
     QTest::newRow("no_scheme_at_all") << "# nothing here\n" << 0 << "no scheme";
 }
@@ -182,7 +187,8 @@ void TestSchemes::toolNamesFileAndLineAndWritesNothing()
     run.start(tool, {source, target});
     QVERIFY(run.waitForFinished(10000));
     QCOMPARE(run.exitCode(), 1);
-    QVERIFY(run.readAllStandardError().startsWith((source + QStringLiteral(":3: duration \"70000\"")).toUtf8()));
+    QVERIFY(
+        run.readAllStandardError().startsWith((source + QStringLiteral(":3: duration \"70000\"")).toUtf8()));
     QVERIFY(!QFile::exists(target));
 
     QVERIFY(bad.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -210,7 +216,8 @@ void TestSchemes::stepClockDoesNotDriftButRecoversFromStalls()
 
 void TestSchemes::shippedSchemesAreShows()
 {
-    const QByteArray file = readFile(qEnvironmentVariable("EZX_TEST_BIN_DIR") + QStringLiteral("/glowrad.sch"));
+    const QByteArray file =
+        readFile(qEnvironmentVariable("EZX_TEST_BIN_DIR") + QStringLiteral("/glowrad.sch"));
     const std::vector<unsigned char> data(file.begin(), file.end());
     std::set<QString> seen;
     for (int n = 0; n < SCHEME_COUNT; ++n) {

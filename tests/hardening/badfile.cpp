@@ -10,10 +10,10 @@
 const QList<BadFileCase> &badFileCases()
 {
     static const QList<BadFileCase> cases{
-        {"missing", BadFile::Missing},   {"empty", BadFile::Empty},
+        {"missing", BadFile::Missing},     {"empty", BadFile::Empty},
         {"truncated", BadFile::Truncated}, {"garbage", BadFile::Garbage},
-        {"100 MB", BadFile::Huge},       {"unreadable", BadFile::Unreadable},
-        {"folder", BadFile::Folder},     {"symlink loop", BadFile::SymlinkLoop},
+        {"100 MB", BadFile::Huge},         {"unreadable", BadFile::Unreadable},
+        {"folder", BadFile::Folder},       {"symlink loop", BadFile::SymlinkLoop},
         {"named pipe", BadFile::Fifo},
     };
     return cases;
@@ -38,33 +38,27 @@ bool write(const QString &path, const QByteArray &content)
     return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
 
-} // namespace
+}  // namespace
 
 bool makeBadFile(const QString &path, BadFile kind, const QByteArray &valid)
 {
     QDir().mkpath(QFileInfo(path).path());
     const QByteArray native = QFile::encodeName(path);
     switch (kind) {
-    case BadFile::Missing:
-        return !QFileInfo::exists(path);
-    case BadFile::Empty:
-        return write(path, QByteArray());
-    case BadFile::Truncated:
-        return write(path, valid.left(valid.size() / 2));
-    case BadFile::Garbage:
-        return write(path, garbage());
+    case BadFile::Missing: return !QFileInfo::exists(path);
+    case BadFile::Empty: return write(path, QByteArray());
+    case BadFile::Truncated: return write(path, valid.left(valid.size() / 2));
+    case BadFile::Garbage: return write(path, garbage());
     case BadFile::Huge:
         // Sparse: 100 MB to whoever reads it, nothing on the disk.
         return write(path, valid) && ::truncate(native.constData(), 100 << 20) == 0;
     case BadFile::Unreadable:
         // root reads it all the same: then it is garbage.
         return write(path, garbage()) && ::chmod(native.constData(), 0) == 0;
-    case BadFile::Folder:
-        return QDir().mkpath(path);
+    case BadFile::Folder: return QDir().mkpath(path);
     case BadFile::SymlinkLoop:
         return QFile::link(path + ".other", path) && QFile::link(path, path + ".other");
-    case BadFile::Fifo:
-        return ::mkfifo(native.constData(), 0644) == 0;
+    case BadFile::Fifo: return ::mkfifo(native.constData(), 0644) == 0;
     }
     return false;
 }

@@ -22,7 +22,9 @@ extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 QString Resources::describe() const
 {
     return QStringLiteral("%1 descriptors, %2 threads, %3 KiB heap")
-        .arg(descriptors).arg(threads).arg(heapBytes / 1024);
+        .arg(descriptors)
+        .arg(threads)
+        .arg(heapBytes / 1024);
 }
 
 Resources resourcesNow()

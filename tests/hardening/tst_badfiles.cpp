@@ -31,9 +31,9 @@ const char systemConfig[] = "/ezx_user/download/appwrite/setup/ezx_system.cfg";
 struct Reader
 {
     const char *name;
-    QByteArray valid;        // a good file; cut in half it no longer holds what is looked up
-    QString defaultResult;   // what every bad form must give
-    bool showsText;          // lists the lines as they stand: garbage shows as garbage
+    QByteArray valid;       // a good file; cut in half it no longer holds what is looked up
+    QString defaultResult;  // what every bad form must give
+    bool showsText;         // lists the lines as they stand: garbage shows as garbage
     // Where the file lies (in the phone tree or the scratch folder) and what its reader makes
     // of it, as text.
     std::function<QString(const PhoneTree &, const QString &scratch)> path;
@@ -59,8 +59,7 @@ const QList<Reader> &readers()
              return EZXLanguage(scratch + "/kest", true).readLabelCaption("Win_Caption1", "Built-in");
          }},
         {"system configuration", "[SYS_SYSTEM_SET]\nLanguageType = en-us\nBrightness = 60\n", "zh-cn 25",
-         false,
-         [](const PhoneTree &phone, const QString &) { return phone.path(systemConfig); },
+         false, [](const PhoneTree &phone, const QString &) { return phone.path(systemConfig); },
          [](const PhoneTree &, const QString &) {
              unsigned int brightness = 0;
              SETUP_SET_Manager(AM_Global::APP_LIGHTSHOW, false)
@@ -130,7 +129,7 @@ QString readGuarded(const QString &path, BadFile kind, const std::function<QStri
     return result;
 }
 
-} // namespace
+}  // namespace
 
 class TestBadFiles : public QObject
 {
@@ -164,8 +163,8 @@ void TestBadFiles::readersSurvive()
     QElapsedTimer clock;
     clock.start();
     bool stuck = false;
-    const QString result =
-        readGuarded(path, BadFile(kind), [&] { return under.read(phone, scratch.path()); }, stuck);
+    const QString result = readGuarded(
+        path, BadFile(kind), [&] { return under.read(phone, scratch.path()); }, stuck);
     QVERIFY2(!stuck, "blocked opening a named pipe");
     QVERIFY2(clock.elapsed() < 10000, "took more than 10 s");
     QVERIFY2(peakMemoryMiB() - memoryBefore < 64, "read the whole 100 MB");

@@ -33,7 +33,7 @@ void addCases()
         QTest::newRow(bad.name) << int(bad.kind);
 }
 
-} // namespace
+}  // namespace
 
 bool TestBadFilesPrograms::run(QProcess &process, const QString &folder, const QString &program,
                                const QStringList &arguments, const QString &script)

@@ -59,7 +59,7 @@ qint64 runAndKill(const QString &program, const QProcessEnvironment &env, int ki
     return clock.elapsed();
 }
 
-} // namespace
+}  // namespace
 
 class TestInterruptedWrites : public QObject
 {

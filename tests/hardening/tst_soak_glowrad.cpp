@@ -55,7 +55,7 @@ void advance(std::int64_t ns)
         sigexit(SIGTERM);
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int clock_gettime(clockid_t clock, timespec *now)
 {

@@ -55,12 +55,10 @@ void TestCaptions::windowsSpeakTheLanguage_data()
     QTest::addColumn<QStringList>("main");      // file label, middle key, menu entries
     QTest::addColumn<QStringList>("question");  // start of the exit question, its two buttons
     QTest::addColumn<QStringList>("compress");  // title, middle key
-    QTest::newRow("english") << "en-us"
-                             << QStringList{"Archive:", "Extract", "Create archive", "About"}
+    QTest::newRow("english") << "en-us" << QStringList{"Archive:", "Extract", "Create archive", "About"}
                              << QStringList{"Kest Ver: 1.0.4\r\n\r\nYou are leaving", "Yes", "No"}
                              << QStringList{"Create archive", "Compress"};
-    QTest::newRow("russian") << "ru"
-                             << QStringList{"Архив:", "Извлечь", "Создать архив", "О программе"}
+    QTest::newRow("russian") << "ru" << QStringList{"Архив:", "Извлечь", "Создать архив", "О программе"}
                              << QStringList{"Kest Ver: 1.0.4\r\n\r\nВы выходите", "Да", "Нет"}
                              << QStringList{"Создать архив", "Сжать"};
     // The Chinese group holds the program's own defaults, name line and all.
@@ -86,8 +84,8 @@ void TestCaptions::windowsSpeakTheLanguage()
     AppCurrentName = phone.path("/programs/kest");
 
     {
-        MainWindows window(QStringLiteral("Win_Caption1"), QStringLiteral("Kest"), false, nullptr,
-                           "MainWin", 0);
+        MainWindows window(QStringLiteral("Win_Caption1"), QStringLiteral("Kest"), false, nullptr, "MainWin",
+                           0);
         window.show();
         QCOMPARE(window.findChild<QLabel *>("qLabel1")->text(), main[0]);
         QCOMPARE(window.findChild<ZPushButton *>("pMidBtn")->text(), main[1]);

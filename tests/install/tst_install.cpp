@@ -29,8 +29,7 @@ private:
     std::vector<std::unique_ptr<QProcess>> processes;
 };
 
-QProcess *TestInstall::run(const QString &program, const QStringList &args,
-                           const QProcessEnvironment &env)
+QProcess *TestInstall::run(const QString &program, const QStringList &args, const QProcessEnvironment &env)
 {
     processes.push_back(std::make_unique<QProcess>());
     QProcess *process = processes.back().get();
@@ -69,8 +68,8 @@ void TestInstall::layout_data()
     }
     QTest::newRow("ambid.service") << "lib/systemd/system/ambid.service" << false;
     QTest::newRow("glowrad@.service") << "lib/systemd/user/glowrad@.service" << false;
-    for (const char *page : {"man1/kest.1", "man1/glowra.1", "man1/glowrad.1", "man1/procwarden.1",
-                             "man8/ambid.8"})
+    for (const char *page :
+         {"man1/kest.1", "man1/glowra.1", "man1/glowrad.1", "man1/procwarden.1", "man8/ambid.8"})
         QTest::newRow(page) << QString("share/man/%1.gz").arg(page) << false;
 }
 
@@ -97,11 +96,12 @@ void TestInstall::programsStartFromTheInstalledLayout_data()
                              << "PREFIX/lib/kest/glowrad.sch";
     // The schemes file is found beside the installed daemon: the demo plays. Only its start
     // counts: a panel test running alongside may stop every glowrad on the machine.
-    QTest::newRow("glowrad_demo") << "bin/glowrad" << QStringList{"2", "d"} << 0
-                                  << "Showing demo\n" << "";
+    QTest::newRow("glowrad_demo") << "bin/glowrad" << QStringList{"2", "d"} << 0 << "Showing demo\n"
+                                  << "";
     // Each user's glowra keeps its settings in a folder of its own, with the daemon beside it.
     QTest::newRow("glowra") << "bin/glowra" << QStringList{"--help"} << 0
-                            << "HOME/.local/share/glowra/glowra.conf" << "";
+                            << "HOME/.local/share/glowra/glowra.conf"
+                            << "";
     QTest::newRow("procwarden") << "bin/procwarden" << QStringList{"-h"} << 0 << "applist.txt"
                                 << "";
     QTest::newRow("ambid") << "sbin/ambid" << QStringList{"-h"} << 1 << ""
@@ -124,8 +124,7 @@ void TestInstall::programsStartFromTheInstalledLayout()
     env.insert("QT_QPA_PLATFORM", "offscreen");
     QProcess *process = run(prefix() + "/" + program, args, env);
     const auto expand = [&](QString text) {
-        return text.replace("PREFIX", prefix()).replace("HOME", home())
-            .replace("ROOT", phone.path());
+        return text.replace("PREFIX", prefix()).replace("HOME", home()).replace("ROOT", phone.path());
     };
     QCOMPARE(process->exitStatus(), QProcess::NormalExit);
     const QString out = QString::fromUtf8(process->readAllStandardOutput());
@@ -190,8 +189,7 @@ void TestInstall::unitsVerify()
     const QString units = scratch.filePath(QStringLiteral("units"));
     QVERIFY(QDir().mkpath(units));
     QVERIFY(QFile::copy(prefix() + "/lib/systemd/system/ambid.service", units + "/ambid.service"));
-    QVERIFY(QFile::copy(prefix() + "/lib/systemd/user/glowrad@.service",
-                        units + "/glowrad@4.service"));
+    QVERIFY(QFile::copy(prefix() + "/lib/systemd/user/glowrad@.service", units + "/glowrad@4.service"));
     for (const char *unit : {"ambid.service", "glowrad@4.service"}) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("SYSTEMD_LOG_LEVEL", "warning");

@@ -23,15 +23,14 @@ QByteArray octal(quint64 value, int width)
     return digits + '\0';
 }
 
-template<typename T>
-void put(QByteArray &out, T value)
+template <typename T> void put(QByteArray &out, T value)
 {
     char bytes[sizeof(T)];
     qToLittleEndian(value, bytes);
     out.append(bytes, sizeof(T));
 }
 
-} // namespace
+}  // namespace
 
 QByteArray tarArchive(const QList<HostileMember> &members)
 {
@@ -48,7 +47,10 @@ QByteArray tarArchive(const QList<HostileMember> &members)
         header[156] = file ? '0' : member.kind == HostileMember::Symlink ? '2' : '1';
         if (!file)
             header.replace(157, qMin<qsizetype>(member.data.size(), 100), member.data.left(100));
-        header.replace(257, 8, QByteArray("ustar\0" "00", 8));
+        header.replace(257, 8,
+                       QByteArray("ustar\0"
+                                  "00",
+                                  8));
         header.replace(148, 8, QByteArray(8, ' '));
         unsigned sum = 0;
         for (char c : header)
@@ -79,7 +81,7 @@ QByteArray zipArchive(const QList<HostileMember> &members)
         put<quint32>(common, quint32(member.data.size()));
         put<quint32>(common, quint32(member.data.size()));
         put<quint16>(common, quint16(member.name.size()));
-        put<quint16>(common, 0);   // extra field
+        put<quint16>(common, 0);  // extra field
 
         put<quint32>(out, 0x04034b50);
         out += common + member.name + member.data;

@@ -52,7 +52,7 @@ QByteArray header(uint8_t type, uint16_t flags, const QByteArray &fields)
     return block(rest + fields);
 }
 
-} // namespace
+}  // namespace
 
 QByteArray rar4Archive(const QList<RarEntry> &entries)
 {

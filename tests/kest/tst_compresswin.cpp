@@ -19,7 +19,7 @@ const QString ask = QString::fromUtf8("您的操作将创建压缩包，是否�
 const QString compressed = QString::fromUtf8("压缩完成！");
 const QString compressFailed = QString::fromUtf8("压缩失败！");
 
-} // namespace
+}  // namespace
 
 class TestCompressWin : public QObject
 {
@@ -165,8 +165,8 @@ void TestCompressWin::packsTheRemainingEntriesAfterARemoval()
     QAbstractButton *middle = list->find(2);
     QTest::mouseClick(middle, Qt::LeftButton, {}, QPoint(8, middle->height() / 2));
     menu(2);
-    QCOMPARE(entryKeys(), QStringList({phone->path("/mmc/mmca1/photo.2009.jpg"),
-                                       phone->path("/mmc/mmca1/music")}));
+    QCOMPARE(entryKeys(),
+             QStringList({phone->path("/mmc/mmca1/photo.2009.jpg"), phone->path("/mmc/mmca1/music")}));
 
     QCOMPARE(press({0, 0}), QStringList({ask, compressed}));
     // A name without suffix is used as typed; the archive is still a gzip-compressed tar.

@@ -46,7 +46,8 @@ public:
     ~FakeTools()
     {
         qputenv("PATH", savedPath);
-        for (const QByteArray &name : QList<QByteArray>{"FAKE_TOOL_PATH", "FAKE_TOOL_LOG", "FAKE_TOOL_REAL"} + exits)
+        for (const QByteArray &name :
+             QList<QByteArray>{"FAKE_TOOL_PATH", "FAKE_TOOL_LOG", "FAKE_TOOL_REAL"} + exits)
             qunsetenv(name.constData());
     }
 
@@ -112,13 +113,16 @@ private:
     QList<QByteArray> exits;
 };
 
-} // namespace
+}  // namespace
 
 class TestDecompressionTool : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { QVERIFY2(QFileInfo(fakeToolScript()).isExecutable(), "EZX_TEST_SOURCE_DIR must name the source tree"); }
+    void initTestCase()
+    {
+        QVERIFY2(QFileInfo(fakeToolScript()).isExecutable(), "EZX_TEST_SOURCE_DIR must name the source tree");
+    }
     void init() { work.reset(new QTemporaryDir); }
     void extractionLines_data();
     void extractionLines();
@@ -153,13 +157,20 @@ void TestDecompressionTool::extractionLines_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("line");  // ARCHIVE and TARGET stand for the paths
-    QTest::newRow("tar.gz") << "music.tar.gz" << "tar zxf ARCHIVE -C TARGET";
-    QTest::newRow("gz") << "music.gz" << "tar zxf ARCHIVE -C TARGET";
-    QTest::newRow("tar") << "music.tar" << "tar xf ARCHIVE -C TARGET";
-    QTest::newRow("bz2") << "music.bz2" << "tar jxf ARCHIVE -C TARGET";
-    QTest::newRow("bz") << "music.bz" << "tar jxf ARCHIVE -C TARGET";
-    QTest::newRow("zip") << "music.zip" << "unzip -o ARCHIVE -x -d TARGET";
-    QTest::newRow("rar") << "music.rar" << "unrar x -ad ARCHIVE TARGET";
+    QTest::newRow("tar.gz") << "music.tar.gz"
+                            << "tar zxf ARCHIVE -C TARGET";
+    QTest::newRow("gz") << "music.gz"
+                        << "tar zxf ARCHIVE -C TARGET";
+    QTest::newRow("tar") << "music.tar"
+                         << "tar xf ARCHIVE -C TARGET";
+    QTest::newRow("bz2") << "music.bz2"
+                         << "tar jxf ARCHIVE -C TARGET";
+    QTest::newRow("bz") << "music.bz"
+                        << "tar jxf ARCHIVE -C TARGET";
+    QTest::newRow("zip") << "music.zip"
+                         << "unzip -o ARCHIVE -x -d TARGET";
+    QTest::newRow("rar") << "music.rar"
+                         << "unrar x -ad ARCHIVE TARGET";
 }
 
 void TestDecompressionTool::extractionLines()
@@ -220,12 +231,18 @@ void TestDecompressionTool::defaultFolder_data()
 {
     QTest::addColumn<QString>("archive");  // relative to the working directory
     QTest::addColumn<QString>("folder");
-    QTest::newRow("in_folder") << "card/music.tar.gz" << "card/music";
-    QTest::newRow("first_dot_cuts") << "card/a.b.zip" << "card/a";
-    QTest::newRow("bare_name") << "a.rar" << "./a";
-    QTest::newRow("empty_base_name") << "card/.x.tar.gz" << "card/";
-    QTest::newRow("dotted_folder") << "my.card/a.zip" << "my.card/a";
-    QTest::newRow("kept_as_written") << "card/../card//a.zip" << "card/../card//a";
+    QTest::newRow("in_folder") << "card/music.tar.gz"
+                               << "card/music";
+    QTest::newRow("first_dot_cuts") << "card/a.b.zip"
+                                    << "card/a";
+    QTest::newRow("bare_name") << "a.rar"
+                               << "./a";
+    QTest::newRow("empty_base_name") << "card/.x.tar.gz"
+                                     << "card/";
+    QTest::newRow("dotted_folder") << "my.card/a.zip"
+                                   << "my.card/a";
+    QTest::newRow("kept_as_written") << "card/../card//a.zip"
+                                     << "card/../card//a";
 }
 
 void TestDecompressionTool::defaultFolder()
@@ -348,26 +365,46 @@ void TestDecompressionTool::hostilePathsArriveWhole_data()
 {
     QTest::addColumn<QString>("part");
     QTest::addColumn<QString>("zipPart");  // how unzip must see the part in its archive name
-    QTest::newRow("blank") << "a b" << "a b";
-    QTest::newRow("double_blank_and_tab") << "a  b\tc" << "a  b\tc";
-    QTest::newRow("single_quote") << "it's" << "it's";
-    QTest::newRow("double_quote") << "say \"hi\"" << "say \"hi\"";
-    QTest::newRow("dollar") << "$HOME" << "$HOME";
-    QTest::newRow("command_substitution") << "$(id)" << "$(id)";
-    QTest::newRow("backquote") << "`id`" << "`id`";
-    QTest::newRow("semicolon") << "a;touch x" << "a;touch x";
-    QTest::newRow("ampersand") << "a&b" << "a&b";
-    QTest::newRow("pipe") << "a|b" << "a|b";
-    QTest::newRow("redirect") << "a>b<c" << "a>b<c";
-    QTest::newRow("star") << "a*" << "a[*]";
-    QTest::newRow("question_mark") << "a?" << "a[?]";
-    QTest::newRow("bracket") << "a[1]" << "a[[]1]";
-    QTest::newRow("hash") << "#a" << "#a";
-    QTest::newRow("tilde") << "~a" << "~a";
-    QTest::newRow("newline") << "a\nb" << "a\nb";
-    QTest::newRow("backslash") << "a\\b" << "a\\b";
-    QTest::newRow("backslash_with_wildcard") << "a\\*" << "a\\\\[*]";
-    QTest::newRow("braces") << "{a,b}" << "{a,b}";
+    QTest::newRow("blank") << "a b"
+                           << "a b";
+    QTest::newRow("double_blank_and_tab") << "a  b\tc"
+                                          << "a  b\tc";
+    QTest::newRow("single_quote") << "it's"
+                                  << "it's";
+    QTest::newRow("double_quote") << "say \"hi\""
+                                  << "say \"hi\"";
+    QTest::newRow("dollar") << "$HOME"
+                            << "$HOME";
+    QTest::newRow("command_substitution") << "$(id)"
+                                          << "$(id)";
+    QTest::newRow("backquote") << "`id`"
+                               << "`id`";
+    QTest::newRow("semicolon") << "a;touch x"
+                               << "a;touch x";
+    QTest::newRow("ampersand") << "a&b"
+                               << "a&b";
+    QTest::newRow("pipe") << "a|b"
+                          << "a|b";
+    QTest::newRow("redirect") << "a>b<c"
+                              << "a>b<c";
+    QTest::newRow("star") << "a*"
+                          << "a[*]";
+    QTest::newRow("question_mark") << "a?"
+                                   << "a[?]";
+    QTest::newRow("bracket") << "a[1]"
+                             << "a[[]1]";
+    QTest::newRow("hash") << "#a"
+                          << "#a";
+    QTest::newRow("tilde") << "~a"
+                           << "~a";
+    QTest::newRow("newline") << "a\nb"
+                             << "a\nb";
+    QTest::newRow("backslash") << "a\\b"
+                               << "a\\b";
+    QTest::newRow("backslash_with_wildcard") << "a\\*"
+                                             << "a\\\\[*]";
+    QTest::newRow("braces") << "{a,b}"
+                            << "{a,b}";
     QTest::newRow("non_ascii") << QString::fromUtf8("音乐 ü") << QString::fromUtf8("音乐 ü");
     QTest::newRow("mixed") << QString::fromUtf8("it's $x `y` ;&|*?[#~\n音")
                            << QString::fromUtf8("it's $x `y` ;&|[*][?][[]#~\n音");
@@ -427,11 +464,21 @@ void TestDecompressionTool::relativePathsAreNoOptions_data()
     QTest::addColumn<QString>("archive");
     QTest::addColumn<QString>("argument");
     QTest::addColumn<QString>("target");
-    QTest::newRow("leading_dash") << "-rf.tar" << "./-rf.tar" << "./-rf";
-    QTest::newRow("leading_dash_in_folder") << "-C/x.tar" << "./-C/x.tar" << "./-C/x";
-    QTest::newRow("remote_looking_colon") << "host:x.tar" << "./host:x.tar" << "./host:x";
-    QTest::newRow("colon_after_folder") << "d/h:x.tar" << "d/h:x.tar" << "d/h:x";
-    QTest::newRow("plain_relative") << "x.tar" << "x.tar" << "./x";
+    QTest::newRow("leading_dash") << "-rf.tar"
+                                  << "./-rf.tar"
+                                  << "./-rf";
+    QTest::newRow("leading_dash_in_folder") << "-C/x.tar"
+                                            << "./-C/x.tar"
+                                            << "./-C/x";
+    QTest::newRow("remote_looking_colon") << "host:x.tar"
+                                          << "./host:x.tar"
+                                          << "./host:x";
+    QTest::newRow("colon_after_folder") << "d/h:x.tar"
+                                        << "d/h:x.tar"
+                                        << "d/h:x";
+    QTest::newRow("plain_relative") << "x.tar"
+                                    << "x.tar"
+                                    << "./x";
 }
 
 void TestDecompressionTool::relativePathsAreNoOptions()
@@ -465,7 +512,9 @@ void TestDecompressionTool::compressionLines()
 
     const QStringList items{workDir() + "/song.mp3", workDir() + "/photos", workDir() + "/.profile",
                             workDir() + "/Zebra.txt"};
-    QCOMPARE(DecompressionTool("Default.tar.gz", workDir()).compressFile(items, "Default.tar.gz", workDir(), 1), 1);
+    QCOMPARE(
+        DecompressionTool("Default.tar.gz", workDir()).compressFile(items, "Default.tar.gz", workDir(), 1),
+        1);
     const QList<Command> expected{
         {"mkdir", temp},
         {"chmod", "777", temp},
@@ -500,17 +549,20 @@ void TestDecompressionTool::compressionRefusesBeforeRunning()
     QCOMPARE(engine.compressFile({}, "a.tar.gz", workDir(), 1), -2);
     QCOMPARE(engine.compressFile({}, "a.tar.gz", workDir(), 0), -2);
     // Two items that would overwrite each other in the temporary folder.
-    QCOMPARE(engine.compressFile({workDir() + "/one/song.mp3", workDir() + "/a.txt", workDir() + "/two/song.mp3"},
-                                 "a.tar.gz", workDir(), 1),
-             -7);
-    QCOMPARE(engine.compressFile({workDir() + "/one/song.mp3/", workDir() + "/two/song.mp3"}, "a.tar.gz", workDir(), 1),
+    QCOMPARE(
+        engine.compressFile({workDir() + "/one/song.mp3", workDir() + "/a.txt", workDir() + "/two/song.mp3"},
+                            "a.tar.gz", workDir(), 1),
+        -7);
+    QCOMPARE(engine.compressFile({workDir() + "/one/song.mp3/", workDir() + "/two/song.mp3"}, "a.tar.gz",
+                                 workDir(), 1),
              -7);
     QCOMPARE(tools.commands(), QList<Command>{});
     QVERIFY(!QFileInfo::exists(phone.path(tempDirPhonePath)));
 
     // The same item chosen twice is one item.
     QCOMPARE(engine.compressFile({workDir() + "/a.txt", workDir() + "//a.txt"}, "a.tar.gz", workDir(), 1), 1);
-    QCOMPARE(tools.commands().count(Command{"cp", "-f", workDir() + "/a.txt", phone.path(tempDirPhonePath)}), 1);
+    QCOMPARE(tools.commands().count(Command{"cp", "-f", workDir() + "/a.txt", phone.path(tempDirPhonePath)}),
+             1);
 }
 
 void TestDecompressionTool::compressionStartsFromEmptyTempFolder()
@@ -521,7 +573,9 @@ void TestDecompressionTool::compressionStartsFromEmptyTempFolder()
     phone.write(tempDirPhonePath + "/left-over.txt", "old");
     phone.write(tempDirPhonePath + "/.left-over", "old");
     touch(workDir() + "/new.txt");
-    QCOMPARE(DecompressionTool(QString(), QString()).compressFile({workDir() + "/new.txt"}, "a.tar.gz", workDir(), 1), 1);
+    QCOMPARE(DecompressionTool(QString(), QString())
+                 .compressFile({workDir() + "/new.txt"}, "a.tar.gz", workDir(), 1),
+             1);
     const QList<Command> commands = tools.commands();
     QCOMPARE(commands.first(), (Command{"rm", "-rf", temp}));
     QVERIFY(commands.contains(Command{"tar", "zcf", workDir() + "/a.tar.gz", "new.txt"}));
@@ -563,8 +617,9 @@ void TestDecompressionTool::compressionFailuresCleanUp()
     QCOMPARE(DecompressionTool(QString(), QString()).compressFile(items, "a.tar.gz", workDir(), 1), result);
     const QList<Command> commands = tools.commands();
     QCOMPARE(commands.last(), (Command{"rm", "-rf", phone.path(tempDirPhonePath)}));
-    QCOMPARE(std::count_if(commands.begin(), commands.end(), [](const Command &c) { return c.first() == "tar"; }),
-             tool == "tar" ? 1 : 0);
+    QCOMPARE(
+        std::count_if(commands.begin(), commands.end(), [](const Command &c) { return c.first() == "tar"; }),
+        tool == "tar" ? 1 : 0);
     QVERIFY(!QFileInfo::exists(phone.path(tempDirPhonePath)));
     QCOMPARE(QDir::currentPath(), QStringLiteral("/"));
 }
@@ -574,14 +629,18 @@ void TestDecompressionTool::compressionWithoutTempFolder()
     PhoneTree phone;  // no memory card: /mmc/mmca1 is missing
     FakeTools tools;
     touch(workDir() + "/a.txt");
-    QCOMPARE(DecompressionTool(QString(), QString()).compressFile({workDir() + "/a.txt"}, "a.tar.gz", workDir(), 1), -3);
+    QCOMPARE(DecompressionTool(QString(), QString())
+                 .compressFile({workDir() + "/a.txt"}, "a.tar.gz", workDir(), 1),
+             -3);
     const QString temp = phone.path(tempDirPhonePath);
     QCOMPARE(tools.commands(), (QList<Command>{{"mkdir", temp}, {"chmod", "777", temp}}));
 
     // Packing in place, from the working directory: the items as given.
     tools.clear();
     WorkingDir here(workDir());
-    QCOMPARE(DecompressionTool(QString(), QString()).compressFile({"a.txt", "-x", workDir()}, "b.tar.gz", "out", 0), 1);
+    QCOMPARE(DecompressionTool(QString(), QString())
+                 .compressFile({"a.txt", "-x", workDir()}, "b.tar.gz", "out", 0),
+             1);
     QCOMPARE(tools.commands(), (QList<Command>{{"tar", "zcf", "out/b.tar.gz", "a.txt", "./-x", workDir()}}));
     QCOMPARE(QDir::currentPath(), QFileInfo(workDir()).canonicalFilePath());
 }

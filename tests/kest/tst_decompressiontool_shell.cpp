@@ -88,16 +88,26 @@ void TestShellCommand::quoting_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("word");
-    QTest::newRow("plain_absolute") << "/mmc/mmca1/music.tar.gz" << "/mmc/mmca1/music.tar.gz";
-    QTest::newRow("plain_marks") << "/a_b-c.d+e,f:g=h%i@j" << "/a_b-c.d+e,f:g=h%i@j";
-    QTest::newRow("blank") << "/a b" << "'/a b'";
-    QTest::newRow("single_quote") << "/it's" << "'/it'\\''s'";
-    QTest::newRow("empty") << "" << "''";
-    QTest::newRow("leading_dash") << "-x" << "./-x";
-    QTest::newRow("leading_dash_quoted") << "-x y" << "'./-x y'";
-    QTest::newRow("colon_first") << "h:x" << "./h:x";
-    QTest::newRow("colon_after_slash") << "d/h:x" << "d/h:x";
-    QTest::newRow("absolute_colon") << "/h:x" << "/h:x";
+    QTest::newRow("plain_absolute") << "/mmc/mmca1/music.tar.gz"
+                                    << "/mmc/mmca1/music.tar.gz";
+    QTest::newRow("plain_marks") << "/a_b-c.d+e,f:g=h%i@j"
+                                 << "/a_b-c.d+e,f:g=h%i@j";
+    QTest::newRow("blank") << "/a b"
+                           << "'/a b'";
+    QTest::newRow("single_quote") << "/it's"
+                                  << "'/it'\\''s'";
+    QTest::newRow("empty") << ""
+                           << "''";
+    QTest::newRow("leading_dash") << "-x"
+                                  << "./-x";
+    QTest::newRow("leading_dash_quoted") << "-x y"
+                                         << "'./-x y'";
+    QTest::newRow("colon_first") << "h:x"
+                                 << "./h:x";
+    QTest::newRow("colon_after_slash") << "d/h:x"
+                                       << "d/h:x";
+    QTest::newRow("absolute_colon") << "/h:x"
+                                    << "/h:x";
 }
 
 void TestShellCommand::quoting()

@@ -55,7 +55,8 @@ Tree readTree(const QString &root)
             tree.insert(relative, folderMark);
         } else {
             QFile file(path);
-            tree.insert(relative, file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>"));
+            tree.insert(relative,
+                        file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>"));
         }
     }
     return tree;
@@ -67,12 +68,8 @@ Tree sampleTree()
     QByteArray binary;
     for (int n = 0; n < 70000; ++n)
         binary += char(n * 7 % 251);
-    return {{"top.txt", "top\n"},
-            {"docs", folderMark},
-            {"docs/readme.txt", "read me\n"},
-            {"docs/.hidden", "hidden\n"},
-            {"docs/sub", folderMark},
-            {"docs/sub/deep.bin", binary}};
+    return {{"top.txt", "top\n"},         {"docs", folderMark},     {"docs/readme.txt", "read me\n"},
+            {"docs/.hidden", "hidden\n"}, {"docs/sub", folderMark}, {"docs/sub/deep.bin", binary}};
 }
 
 bool runTool(const QString &program, const QStringList &arguments, const QString &workingDir)
@@ -124,7 +121,7 @@ int withoutPrivileges(const std::function<int()> &work)
     return static_cast<signed char>(WEXITSTATUS(status));
 }
 
-} // namespace
+}  // namespace
 
 class TestDecompressionToolWithTools : public QObject
 {
@@ -290,7 +287,8 @@ void TestDecompressionToolWithTools::readOnlyPlacesFail()
     QDir().mkpath(locked + "/target");
     QVERIFY(makeArchive("tar.gz", locked + "/a.tar.gz", source));
     // Everything readable by the unprivileged child; "locked" and what is in it not writable.
-    for (const QString &path : {workDir(), source, phone.root(), phone.path("/mmc"), phone.path("/mmc/mmca1")})
+    for (const QString &path :
+         {workDir(), source, phone.root(), phone.path("/mmc"), phone.path("/mmc/mmca1")})
         QFile::setPermissions(path, QFileDevice::Permissions(0x7777));
     QFile::setPermissions(locked + "/target", QFileDevice::Permissions(0x5555));
     QFile::setPermissions(locked, QFileDevice::Permissions(0x5555));

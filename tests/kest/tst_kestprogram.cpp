@@ -9,7 +9,7 @@ namespace {
 
 const QByteArray signature = "Kest1.04\r\n";
 
-} // namespace
+}  // namespace
 
 class TestKestProgram : public QObject
 {
@@ -106,13 +106,12 @@ void TestKestProgram::languageFileFilledOnFirstUse()
     // Beside the program, never in the working folder.
     QCOMPARE(QDir(phone.path("/work")).entryList(QDir::Files), QStringList());
     ZConfig lang(phone.path("/apps/kest/ezx_kest_lang.cfg"), false);
-    const struct { const char *key, *text; } captions[] = {
-        {"Win_Caption1", "Kest"},
-        {"Win_MidBtn1", "解压"},
-        {"Win_MainMenu_Item1", "创建压缩包"},
-        {"Win_MainMenu_About", "关于"},
-        {"Win_Item1", "文件名称："},
-        {"Win_Item2", "解压到："},
+    const struct
+    {
+        const char *key, *text;
+    } captions[] = {
+        {"Win_Caption1", "Kest"},       {"Win_MidBtn1", "解压"},     {"Win_MainMenu_Item1", "创建压缩包"},
+        {"Win_MainMenu_About", "关于"}, {"Win_Item1", "文件名称："}, {"Win_Item2", "解压到："},
     };
     for (const auto &c : captions)
         QCOMPARE(lang.readEntry("zh-cn", c.key), QString::fromUtf8(c.text));

@@ -25,7 +25,7 @@ const QString extracted = QString::fromUtf8("解压完成！");
 const QString extractFailed = QString::fromUtf8("解压失败！");
 const QString nameLine = QString::fromUtf8("Kest\u3000Ver: 1.0.4\r\n\r\n");
 
-} // namespace
+}  // namespace
 
 class TestMainWindows : public QObject
 {
@@ -83,12 +83,12 @@ void TestMainWindows::cleanup()
 MainWindows *TestMainWindows::openWindow(const QString &archiveArgument)
 {
     if (archiveArgument.isNull())
-        window = std::make_unique<MainWindows>(QStringLiteral("Win_Caption1"),
-                                               QStringLiteral("Kest"), false, nullptr, "MainWin", 0);
+        window = std::make_unique<MainWindows>(QStringLiteral("Win_Caption1"), QStringLiteral("Kest"), false,
+                                               nullptr, "MainWin", 0);
     else
         window = std::make_unique<MainWindows>(QString::fromLatin1(archiveArgument.toUtf8()),
-                                               QStringLiteral("Win_Caption1"),
-                                               QStringLiteral("Kest"), false, nullptr, "MainWin", 0);
+                                               QStringLiteral("Win_Caption1"), QStringLiteral("Kest"), false,
+                                               nullptr, "MainWin", 0);
     window->show();
     return window.get();
 }
@@ -161,14 +161,11 @@ void TestMainWindows::extraction_data()
     QTest::addColumn<QStringList>("boxes");
     QTest::addColumn<bool>("songExtracted");
     const QString ask = QString::fromUtf8("您的操作将进行解压，是否继续？");
-    QTest::newRow("accepted") << QByteArray() << QList<int>{0, 0} << QStringList{ask, extracted}
-                              << true;
+    QTest::newRow("accepted") << QByteArray() << QList<int>{0, 0} << QStringList{ask, extracted} << true;
     QTest::newRow("refused") << QByteArray() << QList<int>{1} << QStringList{ask} << false;
-    QTest::newRow("question_closed") << QByteArray() << QList<int>{-1} << QStringList{ask}
-                                     << false;
-    QTest::newRow("damaged_archive") << QByteArray("\x1f\x8b not really gzip", 18)
-                                     << QList<int>{0, 0} << QStringList{ask, extractFailed}
-                                     << false;
+    QTest::newRow("question_closed") << QByteArray() << QList<int>{-1} << QStringList{ask} << false;
+    QTest::newRow("damaged_archive") << QByteArray("\x1f\x8b not really gzip", 18) << QList<int>{0, 0}
+                                     << QStringList{ask, extractFailed} << false;
 }
 
 void TestMainWindows::extraction()
@@ -223,8 +220,7 @@ void TestMainWindows::extractsEveryType()
     openWindow(archive);
     QCOMPARE(field("pPathEdit"), phone->path("/mmc/mmca1/a"));
     QCOMPARE(press("pMidBtn", {0, 0}).value(1), extracted);
-    QDirIterator found(phone->path("/mmc/mmca1/a"), {"song.txt"}, QDir::Files,
-                       QDirIterator::Subdirectories);
+    QDirIterator found(phone->path("/mmc/mmca1/a"), {"song.txt"}, QDir::Files, QDirIterator::Subdirectories);
     QVERIFY(found.hasNext());
     QFile song(found.next());
     QVERIFY(song.open(QIODevice::ReadOnly));

@@ -64,7 +64,7 @@ QStringList allPaths(const QString &root)
     return paths;
 }
 
-} // namespace
+}  // namespace
 
 class TestMaliciousArchives : public QObject
 {
@@ -88,15 +88,15 @@ void TestMaliciousArchives::nothingEscapes_data()
     for (const QString format : {"tar", "zip", "rar"}) {
         const bool links = format != QLatin1String("rar");  // unrar-free writes links as files
         const QByteArray f = format.toLatin1();
-        QTest::newRow(f + " dot-dot") << format << Members{plain, {"../../outside/evil.txt", "x"}}
-                                      << QByteArray() << true;
+        QTest::newRow(f + " dot-dot")
+            << format << Members{plain, {"../../outside/evil.txt", "x"}} << QByteArray() << true;
         QTest::newRow(f + " dot-dot inside a path")
             << format << Members{{"a/../../../outside/evil.txt", "x"}} << QByteArray() << true;
-        QTest::newRow(f + " absolute") << format << Members{plain, {"@/outside/evil.txt", "x"}}
-                                       << QByteArray() << false;
+        QTest::newRow(f + " absolute")
+            << format << Members{plain, {"@/outside/evil.txt", "x"}} << QByteArray() << false;
         QTest::newRow(f + " link out, file through it")
-            << format << Members{{"lnk", "@/outside", Kind::Symlink}, {"lnk/evil.txt", "x"}}
-            << QByteArray() << links;
+            << format << Members{{"lnk", "@/outside", Kind::Symlink}, {"lnk/evil.txt", "x"}} << QByteArray()
+            << links;
         QTest::newRow(f + " relative link out, file through it")
             << format << Members{{"lnk", "../../outside", Kind::Symlink}, {"lnk/evil.txt", "x"}}
             << QByteArray() << links;
@@ -110,7 +110,8 @@ void TestMaliciousArchives::nothingEscapes_data()
     }
     // A compressed tar archive is listed only when the target folder holds links; elsewhere tar
     // alone must keep everything inside.
-    for (const auto &[name, members, linkInTarget] : std::initializer_list<std::tuple<const char *, Members, QByteArray>>{
+    for (const auto &[name, members, linkInTarget] :
+         std::initializer_list<std::tuple<const char *, Members, QByteArray>>{
              {"tar.gz dot-dot", Members{plain, {"../../outside/evil.txt", "x"}}, QByteArray()},
              {"tar.gz absolute", Members{plain, {"@/outside/evil.txt", "x"}}, QByteArray()},
              {"tar.gz link out, file through it",
@@ -127,8 +128,8 @@ void TestMaliciousArchives::nothingEscapes_data()
         QTest::newRow(name) << QStringLiteral("tar.gz") << members << linkInTarget << !linkInTarget.isEmpty();
     QTest::newRow("tar hard link out, file over it")
         << QStringLiteral("tar")
-        << Members{{"h", "../../outside/victim.txt", Kind::Hardlink}, {"h", "overwritten"}}
-        << QByteArray() << false;
+        << Members{{"h", "../../outside/victim.txt", Kind::Hardlink}, {"h", "overwritten"}} << QByteArray()
+        << false;
     QTest::newRow("tar hard link, file through it")
         << QStringLiteral("tar") << Members{{"h", "@/outside", Kind::Hardlink}, {"h/evil.txt", "x"}}
         << QByteArray() << true;

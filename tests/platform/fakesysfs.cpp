@@ -6,8 +6,8 @@
 
 namespace {
 
-const QFileDevice::Permissions READ_ALL = QFileDevice::ReadOwner | QFileDevice::ReadGroup
-                                          | QFileDevice::ReadOther;
+const QFileDevice::Permissions READ_ALL =
+    QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
 
 void writeFile(const QString &path, const QByteArray &content)
 {
@@ -17,10 +17,10 @@ void writeFile(const QString &path, const QByteArray &content)
         file.write(content);
 }
 
-} // namespace
+}  // namespace
 
-void FakeSysfs::addBacklight(const QString &name, const QString &type, long max,
-                             long brightness, bool power) const
+void FakeSysfs::addBacklight(const QString &name, const QString &type, long max, long brightness,
+                             bool power) const
 {
     const QString folder = root + "/sys/class/backlight/" + name + "/";
     writeFile(folder + "max_brightness", QByteArray::number(qlonglong(max)) + "\n");
@@ -58,7 +58,6 @@ void FakeSysfs::openToAll() const
                                     | QFileDevice::ExeGroup | QFileDevice::ExeOther);
     QDirIterator it(root, QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     while (it.hasNext())
-        QFile::setPermissions(it.next(), READ_ALL | QFileDevice::WriteOwner
-                                             | QFileDevice::ExeOwner | QFileDevice::ExeGroup
-                                             | QFileDevice::ExeOther);
+        QFile::setPermissions(it.next(), READ_ALL | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                             | QFileDevice::ExeGroup | QFileDevice::ExeOther);
 }

@@ -22,13 +22,12 @@ const char *const CONFIG = R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-
 </busconfig>
 )";
 
-} // namespace
+}  // namespace
 
 QString PrivateBus::python()
 {
     // The Debian interpreter, which has the distribution's dbusmock, before any other.
-    return QFile::exists("/usr/bin/python3") ? QStringLiteral("/usr/bin/python3")
-                                             : QStringLiteral("python3");
+    return QFile::exists("/usr/bin/python3") ? QStringLiteral("/usr/bin/python3") : QStringLiteral("python3");
 }
 
 PrivateBus::PrivateBus()
@@ -47,10 +46,9 @@ PrivateBus::PrivateBus()
         return;
     }
     // Services running as another user (the tests drop to nobody) must reach the socket.
-    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                          | QFileDevice::ExeOwner | QFileDevice::ReadOther
-                                          | QFileDevice::ExeOther | QFileDevice::ReadGroup
-                                          | QFileDevice::ExeGroup);
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                          | QFileDevice::ReadOther | QFileDevice::ExeOther
+                                          | QFileDevice::ReadGroup | QFileDevice::ExeGroup);
     const QString socket = dir.filePath("system_bus_socket");
     QFile config(dir.filePath("bus.conf"));
     if (!config.open(QIODevice::WriteOnly)
@@ -60,8 +58,8 @@ PrivateBus::PrivateBus()
     }
     config.close();
     daemon.setStandardErrorFile(QProcess::nullDevice());  // complains of its fd limit
-    daemon.start(daemonProgram, {"--config-file=" + config.fileName(), "--nofork", "--nopidfile",
-                                 "--print-address=1"});
+    daemon.start(daemonProgram,
+                 {"--config-file=" + config.fileName(), "--nofork", "--nopidfile", "--print-address=1"});
     if (!daemon.waitForStarted(10000)) {
         missing = "dbus-daemon does not start";
         return;
@@ -100,9 +98,8 @@ bool PrivateBus::owned(const QString &name)
         return false;
     sd_bus_error error = SD_BUS_ERROR_NULL;
     sd_bus_message *reply = nullptr;
-    if (sd_bus_call_method(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus",
-                           "org.freedesktop.DBus", "NameHasOwner", &error, &reply, "s",
-                           wanted.constData())
+    if (sd_bus_call_method(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                           "NameHasOwner", &error, &reply, "s", wanted.constData())
         >= 0) {
         sd_bus_message_read(reply, "b", &has);
         sd_bus_message_unref(reply);
@@ -134,8 +131,8 @@ bool PrivateBus::startMock(const QString &name, const QStringList &arguments)
     return false;
 }
 
-bool PrivateBus::call(const char *service, const char *path, const char *interface,
-                      const char *method, const std::function<int(sd_bus_message *)> &append)
+bool PrivateBus::call(const char *service, const char *path, const char *interface, const char *method,
+                      const std::function<int(sd_bus_message *)> &append)
 {
     // The set-up of a stand-in may be slow on a loaded machine: a patient call of its own.
     sd_bus *bus = nullptr;

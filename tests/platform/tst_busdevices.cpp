@@ -37,7 +37,7 @@ bool startModemManager(PrivateBus &bus)
     return bus.startMock(MM, {"-m", MM, MM_PATH, MM});
 }
 
-} // namespace
+}  // namespace
 
 void TestBusDevices::init()
 {
@@ -91,8 +91,8 @@ void TestBusDevices::modemManagerCalls()
     }));
     QVERIFY(bus->call(MM, MM_PATH, MOCK, "AddObject", [&](sd_bus_message *m) {
         return sd_bus_message_append(m, "ssa{sv}a(ssss)", "/org/freedesktop/ModemManager1/Modem/0",
-                                     "org.freedesktop.ModemManager1.Modem.Voice", 1, "Calls",
-                                     "ao", 1, call.constData(), 0);
+                                     "org.freedesktop.ModemManager1.Modem.Voice", 1, "Calls", "ao", 1,
+                                     call.constData(), 0);
     }));
     QCOMPARE(ringingWith("modemmanager"), ringing);
     QCOMPARE(ringingWith(nullptr), ringing);
@@ -108,11 +108,9 @@ void TestBusDevices::ofonoCalls()
                       [](sd_bus_message *m) { return sd_bus_message_append(m, "ss", "555", ""); }));
     QCOMPARE(ringingWith("ofono"), 0);  // dialing out
 
-    QVERIFY(bus->call("org.ofono", "/ril_0/voicecall01", MOCK, "UpdateProperties",
-                      [](sd_bus_message *m) {
-                          return sd_bus_message_append(m, "sa{sv}", "org.ofono.VoiceCall", 1,
-                                                       "State", "s", "incoming");
-                      }));
+    QVERIFY(bus->call("org.ofono", "/ril_0/voicecall01", MOCK, "UpdateProperties", [](sd_bus_message *m) {
+        return sd_bus_message_append(m, "sa{sv}", "org.ofono.VoiceCall", 1, "State", "s", "incoming");
+    }));
     QCOMPARE(ringingWith("ofono"), 1);
     QCOMPARE(ringingWith(nullptr), 1);  // no ModemManager: oFono
     QCOMPARE(ringingWith("modemmanager"), 0);
@@ -144,10 +142,9 @@ void TestBusDevices::absentOrStuckServicesNeverHang()
             return sd_bus_message_append(m, "sssss", "org.freedesktop.DBus.ObjectManager",
                                          "GetManagedObjects", "", "a{oa{sa{sv}}}", sleep);
         }));
-        QVERIFY(bus->call("org.freedesktop.login1", "/org/freedesktop/login1/session/auto", MOCK,
-                          "AddMethod", [&](sd_bus_message *m) {
-                              return sd_bus_message_append(m, "sssss",
-                                                           "org.freedesktop.login1.Session",
+        QVERIFY(bus->call("org.freedesktop.login1", "/org/freedesktop/login1/session/auto", MOCK, "AddMethod",
+                          [&](sd_bus_message *m) {
+                              return sd_bus_message_append(m, "sssss", "org.freedesktop.login1.Session",
                                                            "SetBrightness", "ssu", "", sleep);
                           }));
     }

@@ -47,8 +47,7 @@ QByteArray schemes(const QList<QList<int>> &steps)
     QByteArray file(80, '\0');
     for (int scheme = 0; scheme < 10; ++scheme) {
         qToLittleEndian<quint32>(80, file.data() + scheme * 8);
-        qToLittleEndian<quint32>(scheme == 0 ? quint32(steps.size()) : 0,
-                                 file.data() + scheme * 8 + 4);
+        qToLittleEndian<quint32>(scheme == 0 ? quint32(steps.size()) : 0, file.data() + scheme * 8 + 4);
     }
     for (const QList<int> &step : steps) {
         char record[4];
@@ -64,13 +63,12 @@ void callState(PrivateBus &bus, int state)
 {
     QVERIFY(bus.call("org.freedesktop.ModemManager1", "/org/freedesktop/ModemManager1/Call/1",
                      "org.freedesktop.DBus.Mock", "UpdateProperties", [&](sd_bus_message *m) {
-                         return sd_bus_message_append(m, "sa{sv}",
-                                                      "org.freedesktop.ModemManager1.Call", 1,
+                         return sd_bus_message_append(m, "sa{sv}", "org.freedesktop.ModemManager1.Call", 1,
                                                       "State", "i", state);
                      }));
 }
 
-} // namespace
+}  // namespace
 
 void TestLightHardware::init()
 {
@@ -89,9 +87,8 @@ void TestLightHardware::cleanup()
     dir.reset();
 }
 
-void TestLightHardware::start(QProcess &process, const QString &program,
-                              const QStringList &arguments, const QList<QList<int>> &steps,
-                              bool copy)
+void TestLightHardware::start(QProcess &process, const QString &program, const QStringList &arguments,
+                              const QList<QList<int>> &steps, bool copy)
 {
     const QString built = qEnvironmentVariable("EZX_TEST_BIN_DIR") + "/" + program;
     // Not named glowrad: the panel's tests end every glowrad on the machine by that name.
@@ -109,8 +106,7 @@ void TestLightHardware::start(QProcess &process, const QString &program,
 
 bool TestLightHardware::dark() const
 {
-    return power ? sys.value("backlight/panel/bl_power") == 4
-                 : sys.value("backlight/panel/brightness") == 0;
+    return power ? sys.value("backlight/panel/bl_power") == 4 : sys.value("backlight/panel/brightness") == 0;
 }
 
 bool TestLightHardware::restored() const
@@ -131,16 +127,15 @@ void TestLightHardware::glowradFollowsModemManagerCall()
     const char *call = "/org/freedesktop/ModemManager1/Call/1";
     QVERIFY(bus.call("org.freedesktop.ModemManager1", "/org/freedesktop/ModemManager1",
                      "org.freedesktop.DBus.Mock", "AddObject", [&](sd_bus_message *m) {
-                         return sd_bus_message_append(
-                             m, "ssa{sv}a(ssss)", call, "org.freedesktop.ModemManager1.Call", 2,
-                             "State", "i", 2, "Direction", "i", 1, 0);
+                         return sd_bus_message_append(m, "ssa{sv}a(ssss)", call,
+                                                      "org.freedesktop.ModemManager1.Call", 2, "State", "i",
+                                                      2, "Direction", "i", 1, 0);
                      }));
     QVERIFY(bus.call("org.freedesktop.ModemManager1", "/org/freedesktop/ModemManager1",
                      "org.freedesktop.DBus.Mock", "AddObject", [&](sd_bus_message *m) {
                          return sd_bus_message_append(
                              m, "ssa{sv}a(ssss)", "/org/freedesktop/ModemManager1/Modem/0",
-                             "org.freedesktop.ModemManager1.Modem.Voice", 1, "Calls", "ao", 1,
-                             call, 0);
+                             "org.freedesktop.ModemManager1.Modem.Voice", 1, "Calls", "ao", 1, call, 0);
                      }));
     sys.addBacklight("panel", "firmware", 200, START_RAW, true);
     sys.addLed("tpacpi::kbd_backlight", 2, 0);
@@ -154,8 +149,7 @@ void TestLightHardware::glowradFollowsModemManagerCall()
     QVERIFY(restored());
 
     callState(bus, 3);  // ringing in
-    QTRY_VERIFY_WITH_TIMEOUT(dark() && sys.value("leds/tpacpi::kbd_backlight/brightness") == 2,
-                             5000);
+    QTRY_VERIFY_WITH_TIMEOUT(dark() && sys.value("leds/tpacpi::kbd_backlight/brightness") == 2, 5000);
     QTRY_VERIFY_WITH_TIMEOUT(!dark() && sys.value("backlight/panel/brightness") == 180, 5000);
     callState(bus, 4);  // answered
     QTRY_VERIFY_WITH_TIMEOUT(restored(), 5000);
@@ -222,10 +216,9 @@ void TestLightHardware::unwritableBacklightGoesThroughLogind()
 
     // logind with the caller's session; it writes /sys as root, and notes every request.
     QVERIFY(bus.startMock("org.freedesktop.login1", {"-t", "logind"}));
-    QVERIFY(bus.call("org.freedesktop.login1", "/org/freedesktop/login1",
-                     "org.freedesktop.DBus.Mock", "AddSession", [](sd_bus_message *m) {
-                         return sd_bus_message_append(m, "ssusb", "auto", "seat0", 65534u,
-                                                      "nobody", 1);
+    QVERIFY(bus.call("org.freedesktop.login1", "/org/freedesktop/login1", "org.freedesktop.DBus.Mock",
+                     "AddSession", [](sd_bus_message *m) {
+                         return sd_bus_message_append(m, "ssusb", "auto", "seat0", 65534u, "nobody", 1);
                      }));
     const QString requests = dir->filePath("requests");
     const QString code =
@@ -234,10 +227,8 @@ void TestLightHardware::unwritableBacklightGoesThroughLogind()
             .arg(sys.root, requests);
     QVERIFY(bus.call("org.freedesktop.login1", "/org/freedesktop/login1/session/auto",
                      "org.freedesktop.DBus.Mock", "AddMethod", [&](sd_bus_message *m) {
-                         return sd_bus_message_append(m, "sssss",
-                                                      "org.freedesktop.login1.Session",
-                                                      "SetBrightness", "ssu", "",
-                                                      code.toUtf8().constData());
+                         return sd_bus_message_append(m, "sssss", "org.freedesktop.login1.Session",
+                                                      "SetBrightness", "ssu", "", code.toUtf8().constData());
                      }));
     environment.insert("DBUS_SYSTEM_BUS_ADDRESS", bus.address());
 
@@ -256,9 +247,8 @@ void TestLightHardware::unwritableBacklightGoesThroughLogind()
     const QStringList sent = QString::fromUtf8(log.readAll()).split('\n', Qt::SkipEmptyParts);
     // Dark, lit at 90, then back at the level the backlight had when the daemon began.
     QCOMPARE(sent, QStringList({"leds tpacpi::kbd_backlight 2", "backlight panel 0",
-                                "leds tpacpi::kbd_backlight 0", "backlight panel 120",
-                                "backlight panel 180", "backlight panel 120",
-                                "leds tpacpi::kbd_backlight 0"}));
+                                "leds tpacpi::kbd_backlight 0", "backlight panel 120", "backlight panel 180",
+                                "backlight panel 120", "leds tpacpi::kbd_backlight 0"}));
     QVERIFY(restored());
 }
 

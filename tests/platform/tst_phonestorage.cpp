@@ -89,10 +89,9 @@ void TestPhoneStorage::dataFolderChoice_data()
     QTest::addColumn<QByteArray>("home");
     QTest::addColumn<QString>("root");
     QTest::newRow("data_home") << QByteArray("/d/") << QByteArray("/h") << "/d/ezx-phone";
-    QTest::newRow("home_default") << QByteArray() << QByteArray("/h/")
-                                  << "/h/.local/share/ezx-phone";
-    QTest::newRow("relative_data_home_ignored") << QByteArray("d") << QByteArray("/h")
-                                                << "/h/.local/share/ezx-phone";
+    QTest::newRow("home_default") << QByteArray() << QByteArray("/h/") << "/h/.local/share/ezx-phone";
+    QTest::newRow("relative_data_home_ignored")
+        << QByteArray("d") << QByteArray("/h") << "/h/.local/share/ezx-phone";
     QTest::newRow("data_home_is_root") << QByteArray("/") << QByteArray("/h") << "/ezx-phone";
 }
 
@@ -130,8 +129,8 @@ void TestPhoneStorage::languageFromLocale_data()
     row("c_locale", "C.UTF-8", "zh-cn");
     row("nothing_set", unset, "zh-cn");
     QTest::newRow("messages_over_lang") << unset << QByteArray("ru_RU") << QByteArray("en_US") << "ru";
-    QTest::newRow("lc_all_over_all") << QByteArray("en_US") << QByteArray("ru_RU")
-                                     << QByteArray("zh_CN") << "en-us";
+    QTest::newRow("lc_all_over_all") << QByteArray("en_US") << QByteArray("ru_RU") << QByteArray("zh_CN")
+                                     << "en-us";
     QTest::newRow("empty_lc_all_skipped") << QByteArray("") << unset << QByteArray("ru_RU") << "ru";
 }
 
@@ -154,8 +153,7 @@ void TestPhoneStorage::firstStartLaysOutANewPhone()
 {
     qputenv("LANG", "ru_RU.UTF-8");
     QVERIFY(preparePhoneStorage());
-    for (const char *folder :
-         {"/mmc/mmca1", "/usr/data_resource", "/ezx_user/download/appwrite/setup"})
+    for (const char *folder : {"/mmc/mmca1", "/usr/data_resource", "/ezx_user/download/appwrite/setup"})
         QVERIFY2(QFileInfo(storage() + folder).isDir(), folder);
     const QString config = phonePath(QString::fromLatin1(PHONE_SYSTEM_CONFIG));
     QCOMPARE(config, storage() + PHONE_SYSTEM_CONFIG);

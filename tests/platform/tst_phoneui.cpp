@@ -62,9 +62,12 @@ void TestPhoneUi::screenGeometryIsConsistent()
              ZGlobal::getCstR());
     QVERIFY(!ZGlobal::getCst3_1R().intersects(ZGlobal::getCst3_2R()));
     const QRect parts[3][4] = {
-        {ZGlobal::getDlgSmallR(), ZGlobal::getDlgTitleSR(), ZGlobal::getDlgSmallConR(), ZGlobal::getDlgCstSR()},
-        {ZGlobal::getDlgMiddleR(), ZGlobal::getDlgTitleMR(), ZGlobal::getDlgMiddleConR(), ZGlobal::getDlgCstMR()},
-        {ZGlobal::getDlgLargeR(), ZGlobal::getDlgTitleLR(), ZGlobal::getDlgLargeConR(), ZGlobal::getDlgCstLR()},
+        {ZGlobal::getDlgSmallR(), ZGlobal::getDlgTitleSR(), ZGlobal::getDlgSmallConR(),
+         ZGlobal::getDlgCstSR()},
+        {ZGlobal::getDlgMiddleR(), ZGlobal::getDlgTitleMR(), ZGlobal::getDlgMiddleConR(),
+         ZGlobal::getDlgCstMR()},
+        {ZGlobal::getDlgLargeR(), ZGlobal::getDlgTitleLR(), ZGlobal::getDlgLargeConR(),
+         ZGlobal::getDlgCstLR()},
     };
     int previousHeight = 0;
     for (const auto &p : parts) {
@@ -215,9 +218,9 @@ void TestPhoneUi::messageBoxAnswers()
     QString text;
     QStringList buttons;
     answerMessageBox(choice, &text, &buttons);
-    const int result = ZMessageBox::information(&window, QPixmap(), QString::fromUtf8("继续？"),
-                                                QString::fromUtf8("是"), QString::fromUtf8("否"),
-                                                QStringLiteral("Later"), 2);
+    const int result =
+        ZMessageBox::information(&window, QPixmap(), QString::fromUtf8("继续？"), QString::fromUtf8("是"),
+                                 QString::fromUtf8("否"), QStringLiteral("Later"), 2);
     QCOMPARE(result, expected);
     QCOMPARE(text, QString::fromUtf8("继续？"));
     QCOMPARE(buttons, QStringList({QString::fromUtf8("是"), QString::fromUtf8("否"), "Later"}));
@@ -370,8 +373,7 @@ void TestPhoneUi::softKeyCaptionsFollowLanguage()
     phone.write("/ezx_user/download/appwrite/setup/ezx_system.cfg",
                 "[SYS_SYSTEM_SET]\nLanguageType = en-us\n");
     QCOMPARE(ZResource::text("CST_Menu"), QStringLiteral("Menu"));
-    phone.write("/ezx_user/download/appwrite/setup/ezx_system.cfg",
-                "[SYS_SYSTEM_SET]\nLanguageType = ru\n");
+    phone.write("/ezx_user/download/appwrite/setup/ezx_system.cfg", "[SYS_SYSTEM_SET]\nLanguageType = ru\n");
     QCOMPARE(ZResource::text("CST_Exit"), QString::fromUtf8("Выход"));
     QVERIFY(ZResource::text("Nothing").isNull());
     QVERIFY(!ZResource::icon("InSet_Picker_Folder").isNull());

@@ -72,17 +72,23 @@ void TestSysfsLights::backlightChoice_data()
     QTest::addColumn<QString>("chosen");
     const QStringList three{"intel_backlight:raw:1000", "pwm-backlight:platform:255",
                             "acpi_video0:firmware:100"};
-    QTest::newRow("firmware first") << three << "" << "acpi_video0";
-    QTest::newRow("then platform") << three.mid(0, 2) << "" << "pwm-backlight";
-    QTest::newRow("unknown type last")
-        << QStringList{"odd:vendor:10", "intel_backlight:raw:1000"} << "" << "intel_backlight";
+    QTest::newRow("firmware first") << three << ""
+                                    << "acpi_video0";
+    QTest::newRow("then platform") << three.mid(0, 2) << ""
+                                   << "pwm-backlight";
+    QTest::newRow("unknown type last") << QStringList{"odd:vendor:10", "intel_backlight:raw:1000"} << ""
+                                       << "intel_backlight";
     QTest::newRow("no max_brightness skipped")
         << QStringList{"acpi_video0:firmware:0", "intel_backlight:raw:1000"} << ""
         << "intel_backlight";
-    QTest::newRow("named") << three << "intel_backlight" << "intel_backlight";
-    QTest::newRow("named but missing") << three << "nosuch" << "";
-    QTest::newRow("name leaving the class") << three << "../leds/x" << "";
-    QTest::newRow("none") << QStringList() << "" << "";
+    QTest::newRow("named") << three << "intel_backlight"
+                           << "intel_backlight";
+    QTest::newRow("named but missing") << three << "nosuch"
+                                       << "";
+    QTest::newRow("name leaving the class") << three << "../leds/x"
+                                            << "";
+    QTest::newRow("none") << QStringList() << ""
+                          << "";
 }
 
 void TestSysfsLights::backlightChoice()
@@ -233,8 +239,7 @@ void TestSysfsLights::defaultBackend()
     qunsetenv("EZX_LIGHTS");
     tree->mkdir("/dev");
     if (keylightNode
-        && ::mknod(QFile::encodeName(tree->path("/dev/keylight")).constData(), S_IFCHR | 0600,
-                   makedev(1, 3))
+        && ::mknod(QFile::encodeName(tree->path("/dev/keylight")).constData(), S_IFCHR | 0600, makedev(1, 3))
                != 0)
         QSKIP("device nodes cannot be made here");
     if (backlight)
@@ -255,8 +260,8 @@ void TestSysfsLights::brightnessSetting_data()
     const QByteArray setting = "[SYS_SYSTEM_SET]\nBrightness = 40\n";
     QTest::newRow("setting wins") << "sysfs" << setting << 140L << 40u << 1;
     QTest::newRow("backlight at start") << "sysfs" << QByteArray() << 140L << 70u << 1;
-    QTest::newRow("not a number") << "sysfs" << QByteArray("[SYS_SYSTEM_SET]\nBrightness = x\n")
-                                  << 140L << 70u << 1;
+    QTest::newRow("not a number") << "sysfs" << QByteArray("[SYS_SYSTEM_SET]\nBrightness = x\n") << 140L
+                                  << 70u << 1;
     QTest::newRow("dark backlight") << "sysfs" << QByteArray() << 0L << 25u << 0;
     QTest::newRow("other lights") << "sim:/dev/null" << QByteArray() << 140L << 25u << 0;
 }

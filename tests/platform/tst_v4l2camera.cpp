@@ -27,12 +27,12 @@ struct Device
     QByteArray path;
     bool capture = true;
     std::vector<uint32_t> formats{V4L2_PIX_FMT_YUYV};
-    bool converter = true;              // libv4l2 stands by for compressed formats
-    unsigned long busyAt = 0;           // this request fails with EBUSY; 1: the open
-    bool silent = false;                // streams but never delivers a frame
-    int goneAfter = -1;                 // frames delivered before the camera is unplugged
-    uint32_t padding = 0;               // bytes past the samples in each line
-    std::vector<int> lumas{140};        // luma of frame 1, 2, ...; the last one repeats
+    bool converter = true;        // libv4l2 stands by for compressed formats
+    unsigned long busyAt = 0;     // this request fails with EBUSY; 1: the open
+    bool silent = false;          // streams but never delivers a frame
+    int goneAfter = -1;           // frames delivered before the camera is unplugged
+    uint32_t padding = 0;         // bytes past the samples in each line
+    std::vector<int> lumas{140};  // luma of frame 1, 2, ...; the last one repeats
     std::map<uint32_t, int32_t> controls;
     std::map<uint32_t, int32_t> defaults;
 
@@ -74,8 +74,8 @@ int fail(int error)
 void fillFrame(const Handle &handle, unsigned char *frame)
 {
     const std::vector<int> &lumas = handle.device->lumas;
-    const unsigned char luma = static_cast<unsigned char>(
-        lumas[std::min<size_t>(size_t(handle.frames), lumas.size() - 1)]);
+    const unsigned char luma =
+        static_cast<unsigned char>(lumas[std::min<size_t>(size_t(handle.frames), lumas.size() - 1)]);
     std::memset(frame, 255, handle.sizeImage);  // padding and chroma: bright, never luma
     const bool packed = handle.format == V4L2_PIX_FMT_YUYV || handle.format == V4L2_PIX_FMT_UYVY;
     const uint32_t first = handle.format == V4L2_PIX_FMT_UYVY ? 1 : 0;
@@ -118,8 +118,8 @@ int ioctl(int fd, unsigned long request, void *arg)
     case VIDIOC_QUERYCAP: {
         auto *capability = static_cast<v4l2_capability *>(arg);
         *capability = {};
-        capability->device_caps = V4L2_CAP_STREAMING
-                                  | (device.capture ? V4L2_CAP_VIDEO_CAPTURE : V4L2_CAP_META_CAPTURE);
+        capability->device_caps =
+            V4L2_CAP_STREAMING | (device.capture ? V4L2_CAP_VIDEO_CAPTURE : V4L2_CAP_META_CAPTURE);
         capability->capabilities = capability->device_caps | V4L2_CAP_DEVICE_CAPS;
         return 0;
     }
@@ -183,16 +183,12 @@ int ioctl(int fd, unsigned long request, void *arg)
         buffer->m.offset = buffer->index * 65536;
         return 0;
     }
-    case VIDIOC_QBUF:
-        handle.queued.push_back(static_cast<v4l2_buffer *>(arg)->index);
-        return 0;
+    case VIDIOC_QBUF: handle.queued.push_back(static_cast<v4l2_buffer *>(arg)->index); return 0;
     case VIDIOC_STREAMON:
         handle.streaming = true;
         device.controlsWhileStreaming = device.controls;
         return 0;
-    case VIDIOC_STREAMOFF:
-        handle.streaming = false;
-        return 0;
+    case VIDIOC_STREAMOFF: handle.streaming = false; return 0;
     case VIDIOC_DQBUF: {
         if (!handle.streaming)
             return fail(EINVAL);
@@ -208,8 +204,7 @@ int ioctl(int fd, unsigned long request, void *arg)
         ++handle.frames;
         return 0;
     }
-    default:
-        return fail(ENOTTY);
+    default: return fail(ENOTTY);
     }
 }
 
@@ -259,7 +254,7 @@ Device &add(const QByteArray &path)
     return devices.back();
 }
 
-} // namespace fake
+}  // namespace fake
 
 class TestV4l2Camera : public QObject
 {
@@ -302,8 +297,7 @@ void TestV4l2Camera::cleanup()
     cameraReset();
 }
 
-void TestV4l2Camera::verifyReleased(const fake::Device &device,
-                                    const std::map<uint32_t, int32_t> &user)
+void TestV4l2Camera::verifyReleased(const fake::Device &device, const std::map<uint32_t, int32_t> &user)
 {
     QCOMPARE(openDescriptors(), descriptorsBefore);
     QVERIFY(fake::handles.empty());
@@ -393,7 +387,10 @@ void TestV4l2Camera::failuresGiveMinusOneAndReleaseAll()
     case 3: device.busyAt = VIDIOC_STREAMON; break;
     case 4: device.silent = true; break;
     case 5: device.goneAfter = 0; break;
-    case 6: device.formats = {V4L2_PIX_FMT_MJPEG}; device.converter = false; break;
+    case 6:
+        device.formats = {V4L2_PIX_FMT_MJPEG};
+        device.converter = false;
+        break;
     case 7: device.capture = false; break;
     }
     cameraUse(makeV4l2Camera("/dev/video7", &fake::calls));
@@ -407,19 +404,19 @@ void TestV4l2Camera::failuresGiveMinusOneAndReleaseAll()
 
 void TestV4l2Camera::defaultPicksPhoneDriverOrWebcam_data()
 {
-    QTest::addColumn<QStringList>("plainFiles");   // the phone driver's node is a plain file
-    QTest::addColumn<QStringList>("metadata");     // V4L2 devices that capture no video
+    QTest::addColumn<QStringList>("plainFiles");  // the phone driver's node is a plain file
+    QTest::addColumn<QStringList>("metadata");    // V4L2 devices that capture no video
     QTest::addColumn<QStringList>("webcams");
     QTest::addColumn<int>("measurement");
     QTest::addColumn<bool>("webcamUsed");
-    QTest::newRow("webcam at the phone's node") << QStringList() << QStringList()
-                                                << QStringList{"video0"} << 140 << true;
+    QTest::newRow("webcam at the phone's node")
+        << QStringList() << QStringList() << QStringList{"video0"} << 140 << true;
     QTest::newRow("first capture device")
         << QStringList() << QStringList{"video1"} << QStringList{"video10", "video3"} << 140 << true;
     QTest::newRow("phone driver answers first")
         << QStringList{"video0"} << QStringList() << QStringList{"video1"} << -1 << false;
-    QTest::newRow("no camera at all") << QStringList() << QStringList{"video0"} << QStringList()
-                                      << -1 << false;
+    QTest::newRow("no camera at all")
+        << QStringList() << QStringList{"video0"} << QStringList() << -1 << false;
 }
 
 void TestV4l2Camera::defaultPicksPhoneDriverOrWebcam()

@@ -30,24 +30,53 @@ void TestZConfig::roundTrip_data()
     QTest::addColumn<QString>("group");
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("value");
-    QTest::newRow("plain") << "zh-cn" << "Win_Caption1" << "Kest";
-    QTest::newRow("empty_value") << "g" << "k" << "";
-    QTest::newRow("blanks_around") << "g" << "k" << "  two  blanks  ";
-    QTest::newRow("tab_edge") << "g" << "k" << "\tx\t";
-    QTest::newRow("equals_signs") << "g" << "a=b" << "c = d == e";
-    QTest::newRow("brackets_and_hash") << "g" << "[k]" << "[not a group] # not a comment";
-    QTest::newRow("comment_like_key") << "g" << "#k" << ";v";
-    QTest::newRow("line_breaks") << "g" << "k" << "line 1\nline 2\r\nline 3\n";
-    QTest::newRow("quotes_and_backslashes") << "g" << "k" << "\"quoted\" \\n not a break \\";
-    QTest::newRow("leading_quote") << "g" << "k" << "\"";
-    QTest::newRow("control_chars") << "g" << "k" << QString::fromUtf8("a\x01b\x7f");
-    QTest::newRow("chinese") << "zh-cn" << "AppName" << QString::fromUtf8("Kest　");
-    QTest::newRow("chinese_sentence") << "zh-cn" << "Msg" << QString::fromUtf8("您的操作将进行解压，是否继续？");
+    QTest::newRow("plain") << "zh-cn"
+                           << "Win_Caption1"
+                           << "Kest";
+    QTest::newRow("empty_value") << "g"
+                                 << "k"
+                                 << "";
+    QTest::newRow("blanks_around") << "g"
+                                   << "k"
+                                   << "  two  blanks  ";
+    QTest::newRow("tab_edge") << "g"
+                              << "k"
+                              << "\tx\t";
+    QTest::newRow("equals_signs") << "g"
+                                  << "a=b"
+                                  << "c = d == e";
+    QTest::newRow("brackets_and_hash") << "g"
+                                       << "[k]"
+                                       << "[not a group] # not a comment";
+    QTest::newRow("comment_like_key") << "g"
+                                      << "#k"
+                                      << ";v";
+    QTest::newRow("line_breaks") << "g"
+                                 << "k"
+                                 << "line 1\nline 2\r\nline 3\n";
+    QTest::newRow("quotes_and_backslashes") << "g"
+                                            << "k"
+                                            << "\"quoted\" \\n not a break \\";
+    QTest::newRow("leading_quote") << "g"
+                                   << "k"
+                                   << "\"";
+    QTest::newRow("control_chars") << "g"
+                                   << "k" << QString::fromUtf8("a\x01b\x7f");
+    QTest::newRow("chinese") << "zh-cn"
+                             << "AppName" << QString::fromUtf8("Kest　");
+    QTest::newRow("chinese_sentence") << "zh-cn"
+                                      << "Msg" << QString::fromUtf8("您的操作将进行解压，是否继续？");
     QTest::newRow("russian") << QString::fromUtf8("ру") << QString::fromUtf8("ключ")
                              << QString::fromUtf8("Чувствительность: %d");
-    QTest::newRow("odd_group") << "a]b [c" << "k" << "v";
-    QTest::newRow("blank_group") << " g " << " k " << "v";
-    QTest::newRow("empty_key") << "g" << "" << "v";
+    QTest::newRow("odd_group") << "a]b [c"
+                               << "k"
+                               << "v";
+    QTest::newRow("blank_group") << " g "
+                                 << " k "
+                                 << "v";
+    QTest::newRow("empty_key") << "g"
+                               << ""
+                               << "v";
 }
 
 void TestZConfig::roundTrip()

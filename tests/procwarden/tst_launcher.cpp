@@ -43,7 +43,7 @@ QString describe(const QList<LauncherGroup> &groups)
     return parts.join(QLatin1Char('|'));
 }
 
-} // namespace
+}  // namespace
 
 void TestLauncher::init()
 {
@@ -64,18 +64,27 @@ void TestLauncher::grammar_data()
     QTest::addColumn<QString>("groups");
     QTest::newRow("two_groups") << "-Tools\nFiles:files\nNotes:notes\n-Games\nChess:chess\n"
                                 << "Tools[Files=files,Notes=notes]|Games[Chess=chess]";
-    QTest::newRow("no_final_line_feed") << "-Tools\nFiles:files" << "Tools[Files=files]";
-    QTest::newRow("one_line") << "-Tools\n" << "";
-    QTest::newRow("empty_file") << "" << "";
-    QTest::newRow("header_last_titles_nothing") << "-Tools\nFiles:files\n-Games\n" << "Tools[Files=files]";
+    QTest::newRow("no_final_line_feed") << "-Tools\nFiles:files"
+                                        << "Tools[Files=files]";
+    QTest::newRow("one_line") << "-Tools\n"
+                              << "";
+    QTest::newRow("empty_file") << ""
+                                << "";
+    QTest::newRow("header_last_titles_nothing") << "-Tools\nFiles:files\n-Games\n"
+                                                << "Tools[Files=files]";
     QTest::newRow("header_after_header_is_empty_group") << "-Tools\n-Games\nChess:chess\n"
                                                         << "Tools[]|Games[Chess=chess]";
-    QTest::newRow("command_keeps_later_colons") << "-T\nRun:sh -c a:b\n" << "T[Run=sh -c a:b]";
-    QTest::newRow("no_colon_is_label_and_command") << "-T\nuptime\n" << "T[uptime=uptime]";
-    QTest::newRow("empty_line_is_empty_entry") << "-T\n\nA:a\n" << "T[=,A=a]";
+    QTest::newRow("command_keeps_later_colons") << "-T\nRun:sh -c a:b\n"
+                                                << "T[Run=sh -c a:b]";
+    QTest::newRow("no_colon_is_label_and_command") << "-T\nuptime\n"
+                                                   << "T[uptime=uptime]";
+    QTest::newRow("empty_line_is_empty_entry") << "-T\n\nA:a\n"
+                                               << "T[=,A=a]";
     // Whatever the first line starts with, that character goes.
-    QTest::newRow("first_line_without_dash") << "XTools\nA:a\n" << "Tools[A=a]";
-    QTest::newRow("crlf_lines") << "-Tools\r\nFiles:files\r\n" << "Tools[Files=files]";
+    QTest::newRow("first_line_without_dash") << "XTools\nA:a\n"
+                                             << "Tools[A=a]";
+    QTest::newRow("crlf_lines") << "-Tools\r\nFiles:files\r\n"
+                                << "Tools[Files=files]";
     QTest::newRow("label_text_kept_as_written") << "- Spaced Out \n a & b : c \n"
                                                 << " Spaced Out [ a & b = c ]";
 }

@@ -152,7 +152,7 @@ private:
     bool active = false;
 };
 
-} // namespace
+}  // namespace
 
 void TestMainWindow::init()
 {
@@ -233,10 +233,12 @@ void TestMainWindow::endProcessWithoutTargetAsksNothing()
     window.listBox->setCurrentRow(memoryView ? 1 : -1);
 
     bool asked = false;
-    whenModal([&asked](QWidget *w) {
-        asked = true;
-        static_cast<QDialog *>(w)->reject();
-    }, 300);
+    whenModal(
+        [&asked](QWidget *w) {
+            asked = true;
+            static_cast<QDialog *>(w)->reject();
+        },
+        300);
     ++expectedTimeouts;
     window.killProcess();
     QTest::qWait(500);

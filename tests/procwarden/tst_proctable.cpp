@@ -100,13 +100,14 @@ void TestProcTable::shortNameFromCmdlineFile_data()
     QTest::newRow("arguments") << QByteArray("/usr/bin/foo\0--opt\0", 19) << QString::fromLatin1("foo\0", 4);
     QTest::newRow("kernel_thread_empty") << QByteArray() << QString();
     // Only the first line counts: a line feed inside an argument ends it.
-    QTest::newRow("line_feed_ends_line") << QByteArray("/bin/ed\0x\ny/z\0", 14) << QString::fromLatin1("ed\0", 3);
+    QTest::newRow("line_feed_ends_line")
+        << QByteArray("/bin/ed\0x\ny/z\0", 14) << QString::fromLatin1("ed\0", 3);
     QTest::newRow("utf8_name") << QByteArray("/opt/caf\xc3\xa9\0", 11) << QString::fromUtf8("caf\xc3\xa9");
     // Lines longer than one read of the file.
     QTest::newRow("long_path") << "/" + QByteArray(3000, 'd') + QByteArray("/tool\0", 6)
                                << QStringLiteral("tool");
-    QTest::newRow("line_feed_after_first_read") << "/bin/" + QByteArray(1500, 'x') + "\nz/y"
-                                                << QString(1499, QLatin1Char('x'));
+    QTest::newRow("line_feed_after_first_read")
+        << "/bin/" + QByteArray(1500, 'x') + "\nz/y" << QString(1499, QLatin1Char('x'));
 }
 
 void TestProcTable::shortNameFromCmdlineFile()
@@ -146,11 +147,11 @@ void TestProcTable::scanListsProcessesInDirectoryOrder()
     const QByteArray stat = "9 (x) S 1 1 1 0 -1 0 0 0 0 0 0 0 0 0 20 0 1 0 5000 0 0\n";
     phone.write(QStringLiteral("/proc/1/cmdline"), QByteArray("/sbin/init\0", 11));
     phone.write(QStringLiteral("/proc/1/stat"), stat);
-    phone.write(QStringLiteral("/proc/2/cmdline"), QByteArray());            // kernel thread
+    phone.write(QStringLiteral("/proc/2/cmdline"), QByteArray());  // kernel thread
     phone.write(QStringLiteral("/proc/300/cmdline"), QByteArray("-sh\0", 4));
-    phone.write(QStringLiteral("/proc/301/cmdline"), QByteArray("-sh\0", 4)); // same name, own id
-    phone.mkdir(QStringLiteral("/proc/302"));                                // ended: no cmdline
-    phone.write(QStringLiteral("/proc/303/cmdline"), QByteArray("/opt/x/\0", 8)); // no name
+    phone.write(QStringLiteral("/proc/301/cmdline"), QByteArray("-sh\0", 4));      // same name, own id
+    phone.mkdir(QStringLiteral("/proc/302"));                                      // ended: no cmdline
+    phone.write(QStringLiteral("/proc/303/cmdline"), QByteArray("/opt/x/\0", 8));  // no name
     phone.write(QStringLiteral("/proc/0/cmdline"), QByteArray("zero\0", 5));
     phone.write(QStringLiteral("/proc/self/cmdline"), QByteArray("self\0", 5));
     phone.write(QStringLiteral("/proc/12a/cmdline"), QByteArray("odd\0", 4));

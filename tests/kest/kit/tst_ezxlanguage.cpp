@@ -35,7 +35,7 @@ private:
     QString previous;
 };
 
-} // namespace
+}  // namespace
 
 class TestEZXLanguage : public QObject
 {
@@ -70,10 +70,14 @@ void TestEZXLanguage::languageFileName_data()
 {
     QTest::addColumn<QString>("appFile");  // relative to a temporary folder
     QTest::addColumn<QString>("langFile");
-    QTest::newRow("plain") << "bin/kest" << "bin/ezx_kest_lang.cfg";
-    QTest::newRow("several_dots") << "bin/a.b.c" << "bin/ezx_a_lang.cfg";
-    QTest::newRow("hidden_file") << "bin/.kest" << "bin/ezx__lang.cfg";
-    QTest::newRow("dotted_folder") << "my.bin/kest.bin" << "my.bin/ezx_kest_lang.cfg";
+    QTest::newRow("plain") << "bin/kest"
+                           << "bin/ezx_kest_lang.cfg";
+    QTest::newRow("several_dots") << "bin/a.b.c"
+                                  << "bin/ezx_a_lang.cfg";
+    QTest::newRow("hidden_file") << "bin/.kest"
+                                 << "bin/ezx__lang.cfg";
+    QTest::newRow("dotted_folder") << "my.bin/kest.bin"
+                                   << "my.bin/ezx_kest_lang.cfg";
 }
 
 void TestEZXLanguage::languageFileName()
@@ -92,8 +96,8 @@ void TestEZXLanguage::languageFileName()
     PhoneTree phone;
     phone.mkdir(QStringLiteral("/ezx_user/download/appwrite/setup"));
     EZXLanguage shared(dir.filePath(appFile), false);
-    const QString sharedFile = phone.path(QStringLiteral("/ezx_user/download/appwrite/setup/")
-                                          + QFileInfo(langFile).fileName());
+    const QString sharedFile =
+        phone.path(QStringLiteral("/ezx_user/download/appwrite/setup/") + QFileInfo(langFile).fileName());
     QCOMPARE(shared.getAppLangCfg(), sharedFile);
     QVERIFY(QFileInfo(sharedFile).isFile());
 

@@ -26,7 +26,7 @@ const QString ok = QString::fromUtf8("确定");
 const QString yes = QString::fromUtf8("是");
 const QString no = QString::fromUtf8("否");
 
-} // namespace
+}  // namespace
 
 class TestKitDialogs : public QObject
 {
@@ -104,16 +104,16 @@ void TestKitDialogs::withoutProgramPathCaptionsAreDefaults()
 void TestKitDialogs::titleComesFromTheLanguageFile()
 {
     {
-        MyClass_ZWidget first(QStringLiteral("Win_Caption1"), QStringLiteral("Kest"), false,
-                              nullptr, "first", 0);
+        MyClass_ZWidget first(QStringLiteral("Win_Caption1"), QStringLiteral("Kest"), false, nullptr, "first",
+                              0);
         QCOMPARE(first.title(), QStringLiteral("Kest"));
     }
     ZConfig written(langFile(), false);
     QCOMPARE(written.readEntry("zh-cn", "Win_Caption1"), QStringLiteral("Kest"));
     written.writeEntry("zh-cn", "Win_Caption1", "Archiver");
     written.flush();
-    MyClass_ZWidget second(QStringLiteral("Win_Caption1"), QStringLiteral("Kest"), false,
-                           nullptr, "second", 0);
+    MyClass_ZWidget second(QStringLiteral("Win_Caption1"), QStringLiteral("Kest"), false, nullptr, "second",
+                           0);
     QCOMPARE(second.title(), QStringLiteral("Archiver"));
 }
 
@@ -184,9 +184,8 @@ void TestKitDialogs::dialogSizes_data()
     QTest::addColumn<QRect>("title");
     QTest::newRow("small") << 0 << true << ZGlobal::getDlgSmallR() << ZGlobal::getDlgSmallConR()
                            << ZGlobal::getDlgCstSR() << ZGlobal::getDlgTitleSR();
-    QTest::newRow("middle_untitled") << 1 << false << ZGlobal::getDlgMiddleR()
-                                     << ZGlobal::getDlgMiddleConR() << ZGlobal::getDlgCstMR()
-                                     << QRect();
+    QTest::newRow("middle_untitled") << 1 << false << ZGlobal::getDlgMiddleR() << ZGlobal::getDlgMiddleConR()
+                                     << ZGlobal::getDlgCstMR() << QRect();
     QTest::newRow("large") << 2 << true << ZGlobal::getDlgLargeR() << ZGlobal::getDlgLargeConR()
                            << ZGlobal::getDlgCstLR() << ZGlobal::getDlgTitleLR();
 }
@@ -200,10 +199,10 @@ void TestKitDialogs::dialogSizes()
     QFETCH(QRect, cst);
     QFETCH(QRect, title);
     const auto dlgSize = static_cast<MyClass_Dlg::Dlg_Size>(size);
-    std::unique_ptr<MyClass_Dlg> dlg(
-        titled ? new MyClass_Dlg(QStringLiteral("Dlg_Title"), QStringLiteral("Title"), nullptr,
-                                 "dlg", 0, 0, dlgSize)
-               : new MyClass_Dlg(nullptr, "dlg", 0, 0, dlgSize));
+    std::unique_ptr<MyClass_Dlg> dlg(titled ? new MyClass_Dlg(QStringLiteral("Dlg_Title"),
+                                                              QStringLiteral("Title"), nullptr, "dlg", 0, 0,
+                                                              dlgSize)
+                                            : new MyClass_Dlg(nullptr, "dlg", 0, 0, dlgSize));
     QCOMPARE(dlg->geometry(), dialog);
     QCOMPARE(dlg->findChild<ZScrollView *>("dlgContent")->geometry(), ZGlobal::diffRect(dialog, content));
     QCOMPARE(dlg->findChild<MyClass_ZWidget *>("dlgCst")->geometry(), ZGlobal::diffRect(dialog, cst));
@@ -231,8 +230,8 @@ void TestKitDialogs::progressBoxRule()
 
 void TestKitDialogs::progressBoxOnScreen()
 {
-    MyClass_ProgressDlg shortOne(QStringLiteral("Dlg_Progress_Info1"), extractGb, nullptr,
-                                 "progressDlg", 1, 0x41, MyClass_Dlg::Dlg_Small);
+    MyClass_ProgressDlg shortOne(QStringLiteral("Dlg_Progress_Info1"), extractGb, nullptr, "progressDlg", 1,
+                                 0x41, MyClass_Dlg::Dlg_Small);
     shortOne.showProgressDlg();
     QCOMPARE(shortOne.phoneGeometry(), QRect(8, 135, 224, 50));
     auto *label = shortOne.findChild<QLabel *>("pLabel1");
@@ -242,8 +241,8 @@ void TestKitDialogs::progressBoxOnScreen()
     QVERIFY(label->width() >= 218);
 
     // A message of several lines wraps and the box grows around it, still centred.
-    MyClass_ProgressDlg longOne(QString(), QString::fromLatin1(QByteArray("waiting ").repeated(30)),
-                                nullptr, "progressDlg", 1, 0x41, MyClass_Dlg::Dlg_Small);
+    MyClass_ProgressDlg longOne(QString(), QString::fromLatin1(QByteArray("waiting ").repeated(30)), nullptr,
+                                "progressDlg", 1, 0x41, MyClass_Dlg::Dlg_Small);
     longOne.showProgressDlg();
     auto *longLabel = longOne.findChild<QLabel *>("pLabel1");
     QVERIFY(longLabel->height() > 50);
@@ -257,8 +256,8 @@ void TestKitDialogs::progressBoxOnScreen()
 
 void TestKitDialogs::progressBoxStaysUpAndAliveWhileBusy()
 {
-    MyClass_ProgressDlg box(QStringLiteral("Dlg_Progress_Info1"), extractGb, nullptr,
-                            "progressDlg", 1, 0x41, MyClass_Dlg::Dlg_Small);
+    MyClass_ProgressDlg box(QStringLiteral("Dlg_Progress_Info1"), extractGb, nullptr, "progressDlg", 1, 0x41,
+                            MyClass_Dlg::Dlg_Small);
     box.showProgressDlg();
     bool timerRan = false;
     QTimer::singleShot(20, [&] { timerRan = true; });
