@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
 // The camera as a light meter, and the rule that turns its reading into a backlight level.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Times one archive job of Kest's engine, or the same job done by tar alone, and prints
 // "wall_ns cpu_ns" (children included). Run by bench/run:
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A bare Qt window of the phone's screen size, as plain as a Qt program gets: the yardstick
 // for how fast a program can put its first window on screen.
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Times caption lookups the way Kest's windows make them: one EZXLanguage per lookup, against a
 // language file of 100 entries beside APPFILE (filled first by lookups of absent keys, as a
 // first start does). Prints "median_ns p90_ns lookups". EZX_ROOT should point at a phone tree

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Starts COUNT idle processes and keeps them until its standard input ends (or it is told to
 // end), then ends them all. Each one also dies with this process, so an interrupted run leaves
 // none behind. Prints "ready" once all are running.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 /* Runs one command and reports what it cost, for bench/run:
  *
  *   bench-measure STOP_MS LIMIT_MS COMMAND [ARG...]

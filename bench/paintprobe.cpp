@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Preloaded into a Qt program (LD_PRELOAD) by bench/run: once the program's first window has
 // been painted, writes the nanoseconds since EZX_BENCH_T0_NS (the monotonic clock when the
 // runner started the program) to the file EZX_BENCH_PROBE_OUT and ends the program on the

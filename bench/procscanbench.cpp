@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Times procwarden's process view: the scan of /proc and the fill of the list, in the real
 // window, shown, on the program's application object. Each of ROUNDS rounds is
 // MainWindow::showProcesses() plus the event processing that brings the new list on screen.

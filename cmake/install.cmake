@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Installation. The programs and the files each looks for beside itself (the captions, the
 # schemes, the launcher file and its icon, glowrad beside glowra) share one folder,
 # PREFIX/lib/kest; small start scripts put them on the search path. Desktop entries, icons,

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Optional instrumented builds.
 #   -DEZX_SANITIZE=address,undefined   every target under AddressSanitizer and UBSan
 #   -DEZX_SANITIZE=thread              every target under ThreadSanitizer

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
 // How the flasher hears one block of microphone samples and what it asks of the lights in

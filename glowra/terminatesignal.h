@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
 // SIGINT, SIGTERM and SIGFPE end the panel: the handler only writes a byte to a pipe, and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // glowrad-schemec SOURCE OUTPUT: compiles the readable light schemes into the schemes file
 // that the daemon reads. Nothing is written when the source has a fault.
 #include "schemesource.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "schemefile.h"
 
 const char *const schemeNames[SCHEME_COUNT] = {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "stepclock.h"
 
 std::int64_t StepClock::next(std::int64_t nowNs, unsigned int durationMs)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // kest [--help | FIRST ARCHIVE]: the archive manager. With an archive as second argument the
 // window opens on it, ready to extract.
 #include "mainwindows.h"

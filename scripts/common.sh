@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Shared by run-kest and run-tests: install what is missing, then build.
 set -euo pipefail
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "myclass_radiobutton.h"
 
 MyClass_RadioButton::MyClass_RadioButton(QWidget *parent, const char *name) : QRadioButton(parent)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A phone screen with every part of the platform in it: for trying the look, and the
 // screenshot in the README.
 #include "popupmenu.h"

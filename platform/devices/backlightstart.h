@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
 // The backlight's level when the lights began, for the settings' "Brightness" when the file

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
 // Nonzero while an incoming call is being signalled. The source comes from EZX_CALL:

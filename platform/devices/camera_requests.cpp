@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "camera_requests.h"
 
 #include "camera.h"

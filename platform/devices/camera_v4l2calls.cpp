@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "camera_v4l2.h"
 
 #include <cerrno>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
 // The keypad light (/dev/keylight) and the framebuffer (/dev/fb0), whose driver also runs the

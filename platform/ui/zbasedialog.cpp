@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "zbasedialog.h"
 
 ZBaseDialog::ZBaseDialog(QWidget *parent, const char *name, int modal, WFlags) : QDialog(parent)

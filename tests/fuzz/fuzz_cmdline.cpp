@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What procwarden makes of a process's cmdline and stat files.
 #include "procfs.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The memory view: /proc/meminfo cut into the lines the view lists after its summary table.
 #include "textlines.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The panel's settings file: any length of any bytes gives settings in range, and those
 // settings survive a write and a read.
 #include "panelsettings.h"

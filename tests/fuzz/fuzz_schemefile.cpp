@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The daemon's view of a schemes file: the index of however many bytes could be read, then
 // each scheme's steps as far as the file holds them.
 #include "schemefile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The schemes compiler: any text either compiles to a schemes file whose index stays inside
 // it, or is refused with a message and the output left alone.
 #include "schemefile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The group/key/value reader: any bytes parse, every entry reads back, and what is written
 // parses to the same text again.
 #include "zconfig.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Without libFuzzer: feeds every file of the folders named on the command line to the target
 // once. A target that finds a fault aborts, which fails the test.
 #include <cstdint>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Runs each fuzz target for SECONDS, starting from its seed corpus, two at a time.
 #   run-fuzz.sh BUILD_DIR SECONDS [TARGET...]
 # New inputs go to a scratch copy of the corpus; crashes land in BUILD_DIR/fuzz/findings.

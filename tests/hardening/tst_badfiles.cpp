@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Every file the programs read, made bad in every way we know of, read by the code that reads
 // it: no crash, no hang, no memory beyond what the file is allowed to be, and the program's
 // default (or the part of the file that is whole) instead.

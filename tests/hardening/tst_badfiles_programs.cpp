@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The files only the running daemon and panel read, made bad: glowrad's schemes file and
 // glowra's settings file, each beside a link to the real program.
 #include "badfile.h"

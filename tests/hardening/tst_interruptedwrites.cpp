@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The real programs killed with SIGKILL at moments spread over a run that writes a file: the
 // file is always the old one or the new one, or one of the whole files written in between,
 // never a torn one.

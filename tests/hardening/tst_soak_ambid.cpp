@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // ambid's measure-and-ramp cycle, ten thousand times in-process, with a camera that cannot be
 // opened or fails a request and a backlight whose level cannot be set.
 #include "resources.h"

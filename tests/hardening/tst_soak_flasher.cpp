@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // glowra's flasher started and stopped a thousand times on the silent microphone.
 #include "resources.h"
 

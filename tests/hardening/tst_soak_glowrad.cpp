@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // glowrad's playback through a thousand calls that ring and stop, in-process. The daemon waits
 // in ppoll against the monotonic clock; this program stands in for both, so the idle second
 // between calls passes at once and the call comes and goes on a schedule of that clock.

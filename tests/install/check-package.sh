@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Checks a built Debian package without installing it on this machine: apt resolves its
 # dependencies, and its files, unpacked into a scratch root, hold programs that start and find
 # the files beside them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The command lines of the archive engine, seen by stand-in tools that record their
 // arguments (tests/kest/fake-tools/faketool.sh).
 #include "decompressiontool.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The command runner under the archive engine: how a command ends, what it reads, and the
 // hook that keeps a window alive while it runs.
 #include "shellcommand.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The archive engine with the real tools of this machine: tar, gzip, bzip2, zip, unzip and
 // the unrar of Debian's unrar-free (which creates no folders of its own: the engine's default
 // folder must exist before it runs).

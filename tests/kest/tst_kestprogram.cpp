@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The kest program itself, run as a user would start it.
 #include "zconfig.h"
 

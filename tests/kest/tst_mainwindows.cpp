@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Mouse clicks take the window system's way in, where modal boxes block them as they block a user.
 #define QTEST_QPA_MOUSE_HANDLING
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Hostile archives through the engine with the real tar, unzip and unrar: members named
 // "../x" or "/abs", links with files written through them, links left in the target folder by
 // an earlier archive. Nothing may appear outside the target folder, whatever the tools do.

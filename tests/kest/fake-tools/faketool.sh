@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Stands in for tar, unzip, unrar, cp, mkdir, chmod or rm (by the name it is called under).
 # Appends one record to $FAKE_TOOL_LOG: the number of arguments, the tool's name, what its
 # standard input is, then each argument, every field followed by a NUL byte.
