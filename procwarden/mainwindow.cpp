@@ -16,8 +16,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLayout>
 #include <QListWidget>
 #include <QPixmap>
+#include <QTextLayout>
 #include <cerrno>
 #include <dirent.h>
 #include <limits>
@@ -31,6 +33,36 @@ constexpr qint64 maxTextFileSize = 1024 * 1024;
 QString menuText(const QString &text)
 {
     return QString(text).replace(QLatin1Char('&'), QLatin1String("&&"));
+}
+
+// A command line rarely fits one line of a message box; three show what it is without
+// pushing the buttons off the screen.
+constexpr int maxDetailLines = 3;
+
+// text broken into lines no wider than width (at blanks where it can, else anywhere: paths are
+// long), at most maxLines of them; the last ends in "…" when text is left over. The breaks are
+// made here, not by the label, which would let a long path run off its edge.
+QStringList fitLines(const QString &text, const QFont &font, int width, int maxLines)
+{
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        if (lines.size() == maxLines - 1) {
+            lines << QFontMetrics(font).elidedText(text.mid(line.textStart()), Qt::ElideRight, width);
+            break;
+        }
+        QString shown = text.mid(line.textStart(), line.textLength());
+        while (shown.endsWith(QLatin1Char(' ')))
+            shown.chop(1);
+        lines << shown;
+    }
+    layout.endLayout();
+    return lines;
 }
 
 }  // namespace
@@ -159,16 +191,37 @@ void MainWindow::showMemInfo()
         listBox->addItem(lines.at(i));
 }
 
+QString MainWindow::confirmationText(ZMessageBox &box, int row) const
+{
+    const QString question = QStringLiteral("Are you sure you want to end process ")
+                             + listBox->item(row)->text() + QStringLiteral(" ?");
+    // The short name alone may not tell which of several is meant: the id and the whole
+    // command line follow.
+    const int pid = pidList.at(row);
+    QString detail = QStringLiteral("PID ") + QString::number(pid);
+    const QString commandLine = readCommandLine(pid);
+    if (!commandLine.isEmpty())
+        detail += QStringLiteral(": ") + commandLine;
+    // The box spans the phone screen less a margin of 8 on either side once shown; laid out
+    // at that width now, its text label tells how much fits on a line.
+    box.setFixedWidth(ZGlobal::screenWidth - 16);
+    box.layout()->activate();
+    auto *label = box.findChild<QLabel *>(QStringLiteral("msgText"));
+    if (!label)
+        return question + QLatin1Char('\n') + detail;
+    return question + QLatin1Char('\n')
+           + fitLines(detail, label->font(), label->contentsRect().width(), maxDetailLines)
+                 .join(QLatin1Char('\n'));
+}
+
 void MainWindow::killProcess()
 {
     const QPixmap icon(QStringLiteral("alert.png"));
     // Nothing chosen, or the memory view: no process to end.
     if (listBox->currentRow() < 0 || listBox->currentRow() >= pidList.size())
         return;
-    ZMessageBox ask(this, icon,
-                    QStringLiteral("Are you sure you want to end process ") + listBox->currentItem()->text()
-                        + QStringLiteral(" ?"),
-                    QStringLiteral("YES"), QStringLiteral("NO"), QString(), 1);
+    ZMessageBox ask(this, icon, QString(), QStringLiteral("YES"), QStringLiteral("NO"), QString(), 1);
+    ask.setText(confirmationText(ask, listBox->currentRow()));
     if (ask.exec() != 0)
         return;
 

@@ -9,6 +9,7 @@
 class PopupMenu;
 class QListWidget;
 class UTIL_CST;
+class ZMessageBox;
 
 // procwarden's window: the list of running processes by short program name, or the memory
 // figures of the system, with "End Process" and the launcher groups on the left soft key and
@@ -41,6 +42,7 @@ public slots:
 
 private:
     void buildLauncherMenu();
+    QString confirmationText(ZMessageBox &box, int row) const;
 
     // The start time of each listed process, in step with pidList: before a signal it tells
     // whether an id still belongs to the process the row was made from.

@@ -2,6 +2,7 @@
 #include "procfs.h"
 
 #include "phonepath.h"
+#include "textlines.h"
 
 #include <cerrno>
 #include <cstring>
@@ -12,23 +13,25 @@
 
 namespace {
 
-constexpr qsizetype linePage = 4096;
+// The most of a /proc file that is read: a page, as much as the phone's kernel ever gave.
+constexpr qsizetype filePage = 4096;
 
-// The start of a /proc file, up to and including the first newline or up to its end. A scan
-// reads two such files for each of thousands of processes, so this stays with plain system
-// calls: no file object, no size query, no read past the line. A read that returns less than
-// was asked for has reached the end (the kernel hands these files out whole).
-QByteArray readFirstLine(const std::string &path)
+// The start of a /proc file: up to and including the first `stop` byte, or up to its end (a
+// page at most; stop -1 reads that much). A scan reads two such files for each of thousands of
+// processes, so this stays with plain system calls: no file object, no size query, no read
+// past what is needed. A read that returns less than was asked for has reached the end (the
+// kernel hands these files out whole).
+QByteArray readStart(const std::string &path, int stop)
 {
-    QByteArray line;
+    QByteArray text;
     // Non-blocking and a plain file only: a named pipe planted in the tree must not hang the scan.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
-        return line;
+        return text;
     struct stat info;
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
-        return line;
+        return text;
     }
     char buffer[1024];
     for (;;) {
@@ -37,54 +40,72 @@ QByteArray readFirstLine(const std::string &path)
             continue;
         if (got <= 0)
             break;
-        const void *newline = std::memchr(buffer, '\n', size_t(got));
-        if (newline) {
-            line.append(buffer, static_cast<const char *>(newline) - buffer + 1);
+        const void *found = stop < 0 ? nullptr : std::memchr(buffer, stop, size_t(got));
+        if (found) {
+            text.append(buffer, static_cast<const char *>(found) - buffer + 1);
             break;
         }
-        line.append(buffer, got);
-        // One page at most, as much as the phone's kernel ever gave.
-        if (size_t(got) < sizeof buffer || line.size() > linePage)
+        text.append(buffer, got);
+        if (size_t(got) < sizeof buffer || text.size() >= filePage)
             break;
     }
     ::close(fd);
-    return line;
+    return text;
+}
+
+std::string procFile(const std::string &pid, const char *file)
+{
+    return phonePath("/proc/" + pid + '/' + file);
+}
+
+bool isStopper(QChar c)
+{
+    return c == QLatin1Char(' ') || c == QLatin1Char('-') || c == QLatin1Char(':');
 }
 
 }  // namespace
 
-QString cutShortName(const QString &line)
+QString cutShortName(const QString &commandLine)
 {
-    const qsizetype length = line.size();
+    qsizetype end = commandLine.indexOf(QChar(0));
+    if (end < 0)
+        end = commandLine.size();
     qsizetype start = 0;
-    qsizetype i = 0;
-    bool stopped = false;
-    while (i < length && !stopped) {
-        const QChar c = line.at(i);
+    for (qsizetype i = 0; i < end; ++i) {
+        const QChar c = commandLine.at(i);
         if (c == QLatin1Char('/')) {
             start = i + 1;
-        } else if (c == QLatin1Char(' ') || c == QLatin1Char('-') || c == QLatin1Char(':')) {
+        } else if (isStopper(c)) {
+            // Stoppers where the name would begin are skipped ("-sh", "/x/ -tool"); one inside
+            // the name ends it.
             if (start == i)
                 start = i + 1;
             else
-                stopped = true;
+                end = i;
         }
-        ++i;
     }
-    // i has moved past the last character looked at, which is dropped.
-    const qsizetype nameLength = i - start - 1;
-    if (nameLength < 0 || start >= length)
-        return QString();
-    return line.mid(start, nameLength);
+    return start < end ? printable(commandLine.mid(start, end - start)) : QString();
+}
+
+QString commandLineText(const QString &commandLine)
+{
+    QStringList arguments = commandLine.split(QChar(0));
+    while (!arguments.isEmpty() && arguments.constLast().isEmpty())
+        arguments.removeLast();
+    return printable(arguments.join(QLatin1Char(' ')));
 }
 
 QString readShortName(const QString &pid)
 {
-    // Files under /proc claim a size of 0, so the line is read without asking first.
-    QByteArray line = readFirstLine(phonePath("/proc/" + pid.toStdString() + "/cmdline"));
-    if (line.endsWith('\n'))
-        line.chop(1);
-    return cutShortName(QString::fromLocal8Bit(line));
+    // Files under /proc claim a size of 0, so the text is read without asking first; the name
+    // needs no more than the first argument.
+    const QByteArray program = readStart(procFile(pid.toStdString(), "cmdline"), 0);
+    return cutShortName(QString::fromLocal8Bit(program));
+}
+
+QString readCommandLine(int pid)
+{
+    return commandLineText(QString::fromLocal8Bit(readStart(procFile(std::to_string(pid), "cmdline"), -1)));
 }
 
 qint64 startTimeFromStat(const QByteArray &stat)
@@ -104,6 +125,6 @@ qint64 startTimeFromStat(const QByteArray &stat)
 
 qint64 readStartTime(int pid)
 {
-    const QByteArray stat = readFirstLine(phonePath("/proc/" + std::to_string(pid) + "/stat"));
+    const QByteArray stat = readStart(procFile(std::to_string(pid), "stat"), '\n');
     return stat.isEmpty() ? -1 : startTimeFromStat(stat);
 }
