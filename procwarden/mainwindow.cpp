@@ -3,11 +3,11 @@
 
 #include "appmenu.h"
 #include "launcher.h"
+#include "meminfo.h"
 #include "phonepath.h"
 #include "popupmenu.h"
 #include "procfs.h"
 #include "safekill.h"
-#include "textlines.h"
 #include "utilcst.h"
 #include "zmessagebox.h"
 #include "zpushbutton.h"
@@ -19,7 +19,9 @@
 #include <QLayout>
 #include <QListWidget>
 #include <QPixmap>
+#include <QStyle>
 #include <QTextLayout>
+#include <algorithm>
 #include <cerrno>
 #include <dirent.h>
 #include <limits>
@@ -173,6 +175,7 @@ void MainWindow::showProcesses()
     emptyMainData();
     menu->setItemEnabled(endProcessId, true);
     cst->getMidBtn()->setText(QStringLiteral("Processes"));
+    listBox->setFont(QFont());  // back to the window's own, after the memory view's
     updateProcess();
 }
 
@@ -181,14 +184,37 @@ void MainWindow::showMemInfo()
     emptyMainData();
     menu->setItemEnabled(endProcessId, false);
     cst->getMidBtn()->setText(QStringLiteral("MemInfo"));
-    // The phone's kernel began the file with a three-line summary table; the view starts after
-    // it.
     QFile file(phonePath(QStringLiteral("/proc/meminfo")));
     if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly | QIODevice::Text))
         return;
-    const QStringList lines = textLines(QString::fromLocal8Bit(file.read(maxTextFileSize)));
-    for (qsizetype i = 3; i < lines.size(); ++i)
-        listBox->addItem(lines.at(i));
+    const QStringList rows = memInfoRows(QString::fromLocal8Bit(file.read(maxTextFileSize)));
+    fitMemoryFont(rows);
+    listBox->addItems(rows);
+}
+
+void MainWindow::fitMemoryFont(const QStringList &rows)
+{
+    // The columns line up in a fixed-pitch font only. It is as large as the window's own when
+    // the widest row fits the list, and shrinks to fit down to a size still readable; beyond
+    // that, the list scrolls sideways.
+    QFont font(QStringLiteral("monospace"));
+    font.setStyleHint(QFont::TypeWriter);
+    const int width = ZGlobal::getContentR().width() - 2 * listBox->frameWidth()
+                      - listBox->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, listBox)
+                      - 2 * listBox->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, listBox);
+    QString widest;
+    for (const QString &row : rows)
+        if (row.size() > widest.size())
+            widest = row;
+    constexpr int smallest = 9;
+    int pixels = std::max(listBox->font().pixelSize(), smallest);
+    for (; pixels > smallest; --pixels) {
+        font.setPixelSize(pixels);
+        if (QFontMetrics(font).horizontalAdvance(widest) <= width)
+            break;
+    }
+    font.setPixelSize(pixels);
+    listBox->setFont(font);
 }
 
 QString MainWindow::confirmationText(ZMessageBox &box, int row) const

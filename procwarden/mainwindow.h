@@ -42,6 +42,7 @@ public slots:
 
 private:
     void buildLauncherMenu();
+    void fitMemoryFont(const QStringList &rows);
     QString confirmationText(ZMessageBox &box, int row) const;
 
     // The start time of each listed process, in step with pidList: before a signal it tells

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "mainwindow.h"
+#include "meminfo.h"
 #include "popupmenu.h"
 #include "utilcst.h"
 #include "zapplication.h"
@@ -51,30 +52,40 @@ void TestMainWindow::cleanup()
 void TestMainWindow::memoryViewAndBack()
 {
     PhoneTree phone;
-    phone.write(QStringLiteral("/proc/meminfo"),
-                "MemTotal: 100 kB\nMemFree: 50 kB\nMemAvailable: 60 kB\nBuffers: 1 kB\n"
-                "Cached: 2 kB\nSwapTotal: 0 kB\n");
+    const QByteArray meminfo = "MemTotal:       24683752 kB\nMemFree:        18701672 kB\n"
+                               "MemAvailable:   22310040 kB\nBuffers:           45136 kB\n"
+                               "VmallocTotal:   34359738367 kB\nHugePages_Total:       0\n";
+    phone.write(QStringLiteral("/proc/meminfo"), meminfo);
     listFake(phone, 4242, "daemon", 10);
     MainWindow window;
+    window.show();
     ZPushButton *mid = window.cst->getMidBtn();
     PopupMenu *views = mid->popup();
     QVERIFY(views);
     QCOMPARE(mid->text(), QStringLiteral("Processes"));
     QCOMPARE(rows(window), QStringList{"daemon"});
     QVERIFY(window.menu->isItemEnabled(window.endProcessId));
+    const QFont processFont = window.listBox->font();
 
     QVERIFY(views->activateItem(views->idAt(1)));
     QCOMPARE(mid->text(), QStringLiteral("MemInfo"));
-    QCOMPARE(rows(window), (QStringList{"Buffers: 1 kB", "Cached: 2 kB", "SwapTotal: 0 kB"}));
+    QCOMPARE(rows(window), memInfoRows(QString::fromLatin1(meminfo)));
+    QVERIFY(rows(window).constFirst().startsWith(QLatin1String("MemTotal:")));
     QVERIFY(window.pidList.isEmpty());
     QVERIFY(!window.menu->isItemEnabled(window.endProcessId));
     QVERIFY(!window.menu->activateItem(window.endProcessId));
+    // Columns line up in a fixed-pitch font, small enough for the widest row to fit.
+    QVERIFY(QFontInfo(window.listBox->font()).fixedPitch());
+    const QFontMetrics metrics(window.listBox->font());
+    for (const QString &row : rows(window))
+        QVERIFY2(metrics.horizontalAdvance(row) <= window.listBox->viewport()->width(), qPrintable(row));
 
     QVERIFY(views->activateItem(views->idAt(0)));
     QCOMPARE(mid->text(), QStringLiteral("Processes"));
     QCOMPARE(rows(window), QStringList{"daemon"});
     QCOMPARE(window.pidList, QList<int>{4242});
     QVERIFY(window.menu->isItemEnabled(window.endProcessId));
+    QCOMPARE(window.listBox->font(), processFont);
 
     QFile::remove(phone.path(QStringLiteral("/proc/meminfo")));
     window.showMemInfo();
