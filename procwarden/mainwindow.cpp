@@ -69,7 +69,10 @@ QStringList fitLines(const QString &text, const QFont &font, int width, int maxL
 
 }  // namespace
 
-MainWindow::MainWindow() : ZMainWidget(false, nullptr, nullptr, 0)
+MainWindow::MainWindow() : MainWindow(QCoreApplication::applicationDirPath()) {}
+
+MainWindow::MainWindow(const QString &programFolder)
+    : ZMainWidget(false, nullptr, nullptr, 0), programFolder(programFolder)
 {
     auto *title = new QLabel(QStringLiteral("ProcWarden"), this);
     title->setScaledContents(true);
@@ -98,11 +101,9 @@ MainWindow::MainWindow() : ZMainWidget(false, nullptr, nullptr, 0)
 
 void MainWindow::buildLauncherMenu()
 {
-    // Looked for in the working directory, by design: the launcher file belongs to whoever
-    // starts the program there.
     // Only a plain file: opening a named pipe would wait for a writer forever. A launcher
     // file is a few lines; a huge one is read no further than a menu could show.
-    QFile file(QStringLiteral("applist.txt"));
+    QFile file(ownFile(QStringLiteral("applist.txt")));
     if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly | QIODevice::Text))
         return;
     const QList<LauncherGroup> groups = parseLauncher(QString::fromLocal8Bit(file.read(maxTextFileSize)));
@@ -115,6 +116,16 @@ void MainWindow::buildLauncherMenu()
             submenu->insertItem(menuText(entry.label), launch, SLOT(execute()));
         }
     }
+}
+
+QString MainWindow::ownFile(const QString &name) const
+{
+    // The working folder wins: a launcher menu belongs to whoever starts the program there.
+    // The installed program, started from anywhere, still finds the samples beside it.
+    if (QFileInfo(name).isFile())
+        return name;
+    const QString beside = programFolder + QLatin1Char('/') + name;
+    return QFileInfo(beside).isFile() ? beside : name;
 }
 
 int MainWindow::getPid(const char *name)
@@ -242,7 +253,7 @@ QString MainWindow::confirmationText(ZMessageBox &box, int row) const
 
 void MainWindow::killProcess()
 {
-    const QPixmap icon(QStringLiteral("alert.png"));
+    const QPixmap icon(ownFile(QStringLiteral("alert.png")));
     // Nothing chosen, or the memory view: no process to end.
     if (listBox->currentRow() < 0 || listBox->currentRow() >= pidList.size())
         return;

@@ -29,6 +29,8 @@ private slots:
     void yesEndsTheChosenOfTwoSameNamedProcesses();
     void confirmationNamesPidAndCommandLine_data();
     void confirmationNamesPidAndCommandLine();
+    void iconFromWorkingFolderElseBesideProgram_data();
+    void iconFromWorkingFolderElseBesideProgram();
     void declineLeavesListAlone_data();
     void declineLeavesListAlone();
     void rightKeyEndsTheProgram();
@@ -205,6 +207,39 @@ void TestMainWindow::confirmationNamesPidAndCommandLine()
     } else {
         QCOMPARE(unbroken(below), expected);
     }
+}
+
+void TestMainWindow::iconFromWorkingFolderElseBesideProgram_data()
+{
+    QTest::addColumn<bool>("inWorkingFolder");
+    QTest::addColumn<bool>("besideProgram");
+    QTest::newRow("working_folder") << true << false;
+    QTest::newRow("beside_program_only") << false << true;
+    QTest::newRow("nowhere") << false << false;
+}
+
+void TestMainWindow::iconFromWorkingFolderElseBesideProgram()
+{
+    QFETCH(bool, inWorkingFolder);
+    QFETCH(bool, besideProgram);
+    PhoneTree phone;
+    QTemporaryDir programFolder;
+    if (!inWorkingFolder)
+        QFile::remove(QStringLiteral("alert.png"));
+    if (besideProgram)
+        QVERIFY(QFile::copy(qEnvironmentVariable("EZX_TEST_SOURCE_DIR") + QStringLiteral("/data/alert.png"),
+                            programFolder.filePath(QStringLiteral("alert.png"))));
+    listFake(phone, 4242, "sleeper", 100);
+    MainWindow window(programFolder.path());
+
+    QString question;
+    bool iconShown = false;
+    answerQuestion(1, &question, nullptr, [&] {
+        iconShown = QApplication::activeModalWidget()->findChild<QLabel *>("msgIcon")->isVisible();
+    });
+    window.killProcess();
+    QVERIFY(!question.isEmpty());
+    QCOMPARE(iconShown, inWorkingFolder || besideProgram);
 }
 
 void TestMainWindow::declineLeavesListAlone_data()
