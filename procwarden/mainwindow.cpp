@@ -152,6 +152,7 @@ void MainWindow::updateProcess()
     DIR *proc = ::opendir(phonePath(std::string("/proc")).c_str());
     if (!proc)
         return;
+    const int procFd = ::dirfd(proc);
     // The rows go into the list in one insertion: one by one, each would make the view
     // rework itself, which with thousands of processes costs more than reading /proc.
     QStringList names;
@@ -161,8 +162,8 @@ void MainWindow::updateProcess()
             continue;
         // The start time is read first: should the id change hands before the name is read,
         // the pair matches no process and the row can never be signalled.
-        const qint64 started = readStartTime(pid);
-        const QString name = getExe(QString::fromLatin1(entry->d_name));
+        const qint64 started = readStartTimeAt(procFd, entry->d_name);
+        const QString name = readShortNameAt(procFd, entry->d_name);
         if (name.isEmpty())
             continue;
         names.append(name);
@@ -187,6 +188,8 @@ void MainWindow::showProcesses()
     menu->setItemEnabled(endProcessId, true);
     cst->getMidBtn()->setText(QStringLiteral("Processes"));
     listBox->setFont(QFont());  // back to the window's own, after the memory view's
+    // Every row one line in one font: the view then measures one row, not thousands.
+    listBox->setUniformItemSizes(true);
     updateProcess();
 }
 
@@ -200,6 +203,8 @@ void MainWindow::showMemInfo()
         return;
     const QStringList rows = memInfoRows(QString::fromLocal8Bit(file.read(maxTextFileSize)));
     fitMemoryFont(rows);
+    // A line that is no figure may be wider than the rest; the view measures each.
+    listBox->setUniformItemSizes(false);
     listBox->addItems(rows);
 }
 

@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <string>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -16,41 +16,86 @@ namespace {
 // The most of a /proc file that is read: a page, as much as the phone's kernel ever gave.
 constexpr qsizetype filePage = 4096;
 
-// The start of a /proc file: up to and including the first `stop` byte, or up to its end (a
-// page at most; stop -1 reads that much). A scan reads two such files for each of thousands of
-// processes, so this stays with plain system calls: no file object, no size query, no read
-// past what is needed. A read that returns less than was asked for has reached the end (the
-// kernel hands these files out whole).
-QByteArray readStart(const std::string &path, int stop)
+// The start of a /proc file (path relative to the folder dirFd, or AT_FDCWD), read into
+// buffer: up to and including the first `stop` byte, or up to its end (stop -1), at most
+// `size` bytes. Returns the length read, 0 when the file cannot be read. A scan reads two such
+// files for each of thousands of processes, so this stays with plain system calls into a
+// buffer of the caller's: no file object, no size query, no allocation. A read that returns
+// less than was asked for has reached the end (the kernel hands these files out whole).
+qsizetype readStart(int dirFd, const std::string &path, int stop, char *buffer, qsizetype size)
 {
-    QByteArray text;
-    // Non-blocking and a plain file only: a named pipe planted in the tree must not hang the scan.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    // Non-blocking: a named pipe planted in the tree must hang neither the open nor the read
+    // (it reads as empty), and whatever else the name leads to is read no further than the
+    // buffer. No check of the file type: that would cost a call per file.
+    const int fd = ::openat(dirFd, path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
-        return text;
-    struct stat info;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return text;
-    }
-    char buffer[1024];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        return 0;
+    qsizetype length = 0;
+    while (length < size) {
+        const qsizetype asked = size - length;
+        const ssize_t got = ::read(fd, buffer + length, size_t(asked));
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0)
             break;
-        const void *found = stop < 0 ? nullptr : std::memchr(buffer, stop, size_t(got));
+        const void *found = stop < 0 ? nullptr : std::memchr(buffer + length, stop, size_t(got));
         if (found) {
-            text.append(buffer, static_cast<const char *>(found) - buffer + 1);
+            length = static_cast<const char *>(found) - buffer + 1;
             break;
         }
-        text.append(buffer, got);
-        if (size_t(got) < sizeof buffer || text.size() >= filePage)
+        length += got;
+        if (got < asked)
             break;
     }
     ::close(fd);
-    return text;
+    return length;
+}
+
+// "PID (COMM) STATE PPID ..." - the fields after the command name start with field 3; the
+// start time is field 22. Digits only; -1 for anything else.
+qint64 startTimeIn(const char *stat, qsizetype size)
+{
+    const char *end = stat + size;
+    const char *close = static_cast<const char *>(::memrchr(stat, ')', size_t(size)));
+    if (!close)
+        return -1;
+    auto isBlank = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+    int field = 2;
+    for (const char *p = close + 1; p < end;) {
+        while (p < end && isBlank(*p))
+            ++p;
+        if (p == end)
+            break;
+        const char *word = p;
+        while (p < end && !isBlank(*p))
+            ++p;
+        if (++field < 22)
+            continue;
+        qint64 value = 0;
+        for (const char *d = word; d < p; ++d) {
+            if (*d < '0' || *d > '9' || value > (std::numeric_limits<qint64>::max() - 9) / 10)
+                return -1;
+            value = value * 10 + (*d - '0');
+        }
+        return value;
+    }
+    return -1;
+}
+
+QString shortNameAt(int dirFd, const std::string &path)
+{
+    // Files under /proc claim a size of 0, so the text is read without asking first; the name
+    // needs no more than the first argument.
+    char buffer[filePage];
+    const qsizetype length = readStart(dirFd, path, 0, buffer, filePage);
+    return length > 0 ? cutShortName(QString::fromLocal8Bit(buffer, length)) : QString();
+}
+
+qint64 startTimeAt(int dirFd, const std::string &path)
+{
+    char buffer[1024];
+    const qsizetype length = readStart(dirFd, path, '\n', buffer, sizeof buffer);
+    return length > 0 ? startTimeIn(buffer, length) : -1;
 }
 
 std::string procFile(const std::string &pid, const char *file)
@@ -97,34 +142,33 @@ QString commandLineText(const QString &commandLine)
 
 QString readShortName(const QString &pid)
 {
-    // Files under /proc claim a size of 0, so the text is read without asking first; the name
-    // needs no more than the first argument.
-    const QByteArray program = readStart(procFile(pid.toStdString(), "cmdline"), 0);
-    return cutShortName(QString::fromLocal8Bit(program));
+    return shortNameAt(AT_FDCWD, procFile(pid.toStdString(), "cmdline"));
 }
 
 QString readCommandLine(int pid)
 {
-    return commandLineText(QString::fromLocal8Bit(readStart(procFile(std::to_string(pid), "cmdline"), -1)));
+    char buffer[filePage];
+    const qsizetype length =
+        readStart(AT_FDCWD, procFile(std::to_string(pid), "cmdline"), -1, buffer, filePage);
+    return commandLineText(QString::fromLocal8Bit(buffer, length));
 }
 
 qint64 startTimeFromStat(const QByteArray &stat)
 {
-    // "PID (COMM) STATE PPID ..." - the fields after the command name start with field 3.
-    const qsizetype close = stat.lastIndexOf(')');
-    if (close < 0)
-        return -1;
-    const QList<QByteArray> fields = stat.mid(close + 1).simplified().split(' ');
-    constexpr int startTimeIndex = 22 - 3;
-    if (fields.size() <= startTimeIndex)
-        return -1;
-    bool ok = false;
-    const qint64 value = fields.at(startTimeIndex).toLongLong(&ok);
-    return ok && value >= 0 ? value : -1;
+    return startTimeIn(stat.constData(), stat.size());
 }
 
 qint64 readStartTime(int pid)
 {
-    const QByteArray stat = readStart(procFile(std::to_string(pid), "stat"), '\n');
-    return stat.isEmpty() ? -1 : startTimeFromStat(stat);
+    return startTimeAt(AT_FDCWD, procFile(std::to_string(pid), "stat"));
+}
+
+QString readShortNameAt(int procFd, const char *pid)
+{
+    return shortNameAt(procFd, std::string(pid) + "/cmdline");
+}
+
+qint64 readStartTimeAt(int procFd, const char *pid)
+{
+    return startTimeAt(procFd, std::string(pid) + "/stat");
 }

@@ -32,3 +32,8 @@ QString readCommandLine(int pid);
 // not a stat line. The command name in field 2 may itself hold blanks and ")".
 qint64 startTimeFromStat(const QByteArray &stat);
 qint64 readStartTime(int pid);
+
+// readShortName and readStartTime for a scan: pid is the entry's name in the /proc folder
+// opened as procFd, so each file costs no lookup of "/proc" itself.
+QString readShortNameAt(int procFd, const char *pid);
+qint64 readStartTimeAt(int procFd, const char *pid);

@@ -205,6 +205,13 @@ void TestProcTable::startTimeFromStat_data()
     QTest::newRow("name_with_paren_and_blanks") << QByteArray("12 (a) b (c))") + tail << qint64(987654);
     QTest::newRow("truncated") << QByteArray("12 (sleep) S 1 1") << qint64(-1);
     QTest::newRow("no_name") << QByteArray("garbage") << qint64(-1);
+    QTest::newRow("tabs_between_fields")
+        << QByteArray("12 (sleep)") + QByteArray(tail).replace(' ', '\t') << qint64(987654);
+    QTest::newRow("not_a_number") << QByteArray("12 (sleep)") + QByteArray(tail).replace("987654", "98x")
+                                  << qint64(-1);
+    QTest::newRow("too_large") << QByteArray("12 (sleep)")
+                                      + QByteArray(tail).replace("987654", QByteArray(30, '9'))
+                               << qint64(-1);
     QTest::newRow("empty") << QByteArray() << qint64(-1);
 }
 
