@@ -218,9 +218,12 @@ void MainWindow::fitMemoryFont(const QStringList &rows)
     const int width = ZGlobal::getContentR().width() - 2 * listBox->frameWidth()
                       - listBox->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, listBox)
                       - 2 * listBox->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, listBox);
+    // A row longer than the screen could hold at the smallest size scrolls whatever the size;
+    // measuring it (a broken file may make it a megabyte) would only cost time and memory.
+    constexpr qsizetype longestFitting = 80;
     QString widest;
     for (const QString &row : rows)
-        if (row.size() > widest.size())
+        if (row.size() > widest.size() && row.size() <= longestFitting)
             widest = row;
     constexpr int smallest = 9;
     int pixels = std::max(listBox->font().pixelSize(), smallest);
