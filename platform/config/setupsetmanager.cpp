@@ -27,7 +27,7 @@ int SETUP_SET_Manager::getSettingInfo(const QString &group, const QString &key, 
     // began, not a made-up default; a dark backlight tells nothing.
     unsigned int level = 0;
     if (group == QLatin1String("SYS_SYSTEM_SET") && key == QLatin1String("Brightness")
-        && backlightLevelAtStart && backlightLevelAtStart(&level) && level > 0) {
+        && backlightLevelAtStart(&level) && level > 0) {
         value = level;
         return 1;
     }

@@ -14,8 +14,9 @@ public:
     SETUP_SET_Manager(AM_Global::Apps app, bool writable);
 
     // value = the setting as an unsigned decimal, or defaultValue when it is absent or not a
-    // number. Returns 1 when the setting was found, 0 when the default was used. On the sysfs
-    // lights an absent "Brightness" is the backlight's level when the lights were first used.
+    // number. Returns 1 when the setting was found, 0 when the default was used. Once the
+    // sysfs lights are in use, an absent "Brightness" is the backlight's level when they began
+    // (backlightstart.h).
     int getSettingInfo(const QString &group, const QString &key, unsigned int &value,
                        unsigned int defaultValue);
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "fakesysfs.h"
 #include "lights.h"
+#include "lights_sysfs.h"
 #include "phonetree.h"
 #include "setupsetmanager.h"
-#include "sysfslights.h"
 
 #include <QtTest>
 #include <fcntl.h>
