@@ -6,6 +6,7 @@
 #include "schemefile.h"
 #include "setupsetmanager.h"
 #include "stepclock.h"
+#include "systemconfig.h"
 
 #include <cerrno>
 #include <csignal>
@@ -235,7 +236,8 @@ void glowshow(int scheme, bool demo)
     }
 
     SETUP_SET_Manager settings(AM_Global::APP_LIGHTSHOW, false);
-    settings.getSettingInfo(QStringLiteral("SYS_SYSTEM_SET"), QStringLiteral("Brightness"), brcurrent, 25);
+    settings.getSettingInfo(QString::fromLatin1(SYSTEM_CONFIG_GROUP),
+                            QString::fromLatin1(SYSTEM_CONFIG_BRIGHTNESS), brcurrent, 25);
 
     unsigned char index[SCHEME_INDEX_SIZE];
     const std::size_t indexLength = readFully(fglow, index, sizeof index);

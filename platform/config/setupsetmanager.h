@@ -5,9 +5,8 @@
 
 #include <QString>
 
-// The phone's settings manager: the user's system settings from
-// /ezx_user/download/appwrite/setup/ezx_system.cfg ("Brightness" lives in group
-// "SYS_SYSTEM_SET"). Read afresh at every call.
+// The phone's settings manager: the user's settings in the system configuration
+// (systemsettings.h), read afresh at every call.
 class SETUP_SET_Manager
 {
 public:
@@ -19,6 +18,4 @@ public:
     // (backlightstart.h).
     int getSettingInfo(const QString &group, const QString &key, unsigned int &value,
                        unsigned int defaultValue);
-
-    static QString systemConfigPath();
 };
