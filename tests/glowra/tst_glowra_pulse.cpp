@@ -234,14 +234,6 @@ void TestPulseFlasher::serverGoingAwayMidCaptureGivesSilence()
     QVERIFY(!glowO.runned());
 }
 
-int main(int argc, char **argv)
-{
-    useSimLights(argv);
-    QCoreApplication app(argc, argv);
-    TestPulseFlasher test;
-    const int result = QTest::qExec(&test, argc, argv);
-    removeTestLightLog();
-    return result;
-}
+SIM_LIGHTS_TEST_MAIN(TestPulseFlasher, QCoreApplication)
 
 #include "tst_glowra_pulse.moc"
