@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
+// The camera's backend: the one EZX_CAMERA names, else the choice at each open between the
+// phone's driver and a webcam.
 #include "camera_backends.h"
 #include "camera_v4l2.h"
 #include "phonepath.h"
