@@ -213,8 +213,8 @@ void MainWindow::fitMemoryFont(const QStringList &rows)
     // The columns line up in a fixed-pitch font only. It is as large as the window's own when
     // the widest row fits the list, and shrinks to fit down to a size still readable; beyond
     // that, the list scrolls sideways.
-    QFont font(QStringLiteral("monospace"));
-    font.setStyleHint(QFont::TypeWriter);
+    QFont fixed(QStringLiteral("monospace"));
+    fixed.setStyleHint(QFont::TypeWriter);
     const int width = ZGlobal::getContentR().width() - 2 * listBox->frameWidth()
                       - listBox->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, listBox)
                       - 2 * listBox->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, listBox);
@@ -226,14 +226,14 @@ void MainWindow::fitMemoryFont(const QStringList &rows)
         if (row.size() > widest.size() && row.size() <= longestFitting)
             widest = row;
     constexpr int smallest = 9;
-    int pixels = std::max(listBox->font().pixelSize(), smallest);
+    int pixels = std::max(font().pixelSize(), smallest);  // the window's, not the last fit
     for (; pixels > smallest; --pixels) {
-        font.setPixelSize(pixels);
-        if (QFontMetrics(font).horizontalAdvance(widest) <= width)
+        fixed.setPixelSize(pixels);
+        if (QFontMetrics(fixed).horizontalAdvance(widest) <= width)
             break;
     }
-    font.setPixelSize(pixels);
-    listBox->setFont(font);
+    fixed.setPixelSize(pixels);
+    listBox->setFont(fixed);
 }
 
 QString MainWindow::confirmationText(ZMessageBox &box, int row) const

@@ -80,6 +80,11 @@ void TestMainWindow::memoryViewAndBack()
     const QFontMetrics metrics(window.listBox->font());
     for (const QString &row : rows(window))
         QVERIFY2(metrics.horizontalAdvance(row) <= window.listBox->viewport()->width(), qPrintable(row));
+    QVERIFY(window.listBox->font().pixelSize() < window.font().pixelSize());
+    // Narrow figures are shown at the window's own size again, also right after a smaller fit.
+    phone.write(QStringLiteral("/proc/meminfo"), "MemTotal: 2048 kB\n");
+    window.showMemInfo();
+    QCOMPARE(window.listBox->font().pixelSize(), window.font().pixelSize());
 
     QVERIFY(views->activateItem(views->idAt(0)));
     QCOMPARE(mid->text(), QStringLiteral("Processes"));
