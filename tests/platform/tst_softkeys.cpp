@@ -17,7 +17,6 @@
 #include <QListWidget>
 #include <QSignalSpy>
 #include <QTextEdit>
-#include <QtTest/qtestspontaneevent.h>
 #include <QtTest>
 #include <memory>
 
@@ -63,14 +62,6 @@ struct KeyWindow
     QTextEdit *notes;
     std::unique_ptr<QSignalSpy> left, mid, right;
 };
-
-void sendWindowManagerClose(QWidget *window)
-{
-    // As the window system delivers it: sendEvent() would take the spontaneity away.
-    QCloseEvent close;
-    QSpontaneKeyEvent::setSpontaneous(&close);
-    qApp->notify(window, &close);
-}
 
 }  // namespace
 
@@ -294,12 +285,12 @@ void TestSoftKeys::topLevelWindowsHaveAFixedSizeAndNoMaximise()
 void TestSoftKeys::windowManagerCloseIsTheRightSoftKey()
 {
     KeyWindow w;
-    sendWindowManagerClose(&w.window);
+    closeFromWindowManager(&w.window);
     QVERIFY(w.window.isVisible());
     QTRY_COMPARE(w.pressed(SoftKey::Right), 1);
     // Two closes before the first is handled press the key once.
-    sendWindowManagerClose(&w.window);
-    sendWindowManagerClose(&w.window);
+    closeFromWindowManager(&w.window);
+    closeFromWindowManager(&w.window);
     QTRY_COMPARE(w.pressed(SoftKey::Right), 2);
     QTest::qWait(20);
     QCOMPARE(w.pressed(SoftKey::Right), 2);
@@ -315,10 +306,7 @@ void TestSoftKeys::windowManagerCloseIsTheRightSoftKey()
     // Without a right key the window manager closes the window.
     ZMainWidget bare(QStringLiteral("bare"), false);
     bare.show();
-    QCloseEvent close;
-    QSpontaneKeyEvent::setSpontaneous(&close);
-    qApp->notify(&bare, &close);
-    QVERIFY(close.isAccepted());
+    QVERIFY(closeFromWindowManager(&bare));
 }
 
 void TestSoftKeys::programsHaveTheirOwnIcons()
