@@ -7,15 +7,14 @@
 #include "lights.h"
 #include "popupmenu.h"
 #include "simlights.h"
-#include "uiscript.h"
 #include "zapplication.h"
 #include "zpushbutton.h"
 
+#include "desktop.h"
 #include "modal.h"
 #include "phonetree.h"
 
 #include <QProcess>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -27,12 +26,6 @@ int recordCommand(const char *command)
 {
     commands << QString::fromUtf8(command);
     return 0;
-}
-
-void play(const QString &script)
-{
-    QSignalSpy finished(UiScript::start(script, 0), &UiScript::finished);
-    QVERIFY(finished.wait(10000));
 }
 
 }  // namespace
@@ -79,8 +72,7 @@ void TestDesktop::cleanup()
 {
     if (glowO.runned())
         glowO.stop();
-    while (QApplication::activePopupWidget())
-        QApplication::activePopupWidget()->hide();
+    closePopups();
     phone.reset();
     QCOMPARE(modalTimeouts(), 0);
 }
@@ -176,16 +168,16 @@ void TestDesktop::scriptChoosesASchemeInTheSubmenu()
     QVERIFY(focused(w));
     QString asked;
     answerMessageBox(1, &asked);
-    play(QStringLiteral("key F1; menu 3/4"));
+    QVERIFY(playScript(QStringLiteral("key F1; menu 3/4")));
     QCOMPARE(asked, question);
     QCOMPARE(commands, QStringList{phone->root() + "/glowrad 4 d &"});
 
     // While the flasher runs the schemes are locked, from the keyboard too.
     commands.clear();
-    play(QStringLiteral("key Return; key F1; menu 3/5"));
+    QVERIFY(playScript(QStringLiteral("key Return; key F1; menu 3/5")));
     QVERIFY(glowO.runned());
     QCOMPARE(commands, QStringList());
-    play(QStringLiteral("key Escape; key F2"));  // Escape closes the menu only
+    QVERIFY(playScript(QStringLiteral("key Escape; key F2")));  // Escape closes the menu only
     QVERIFY(!glowO.runned());
     QVERIFY(w.isVisible());
     QCOMPARE(settings(), QByteArray("none"));
@@ -223,10 +215,7 @@ void TestDesktop::program()
     QFile saved(dir.filePath("glowra.conf"));
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QCOMPARE(saved.readAll().toHex(), QByteArray("0000000005280000"));
-    const QImage expected = ZApplication::programIcon("glowra").pixmap(QSize(64, 64)).toImage();
-    QVERIFY(!expected.isNull());
-    QCOMPARE(QImage(dir.filePath("icon.png")).convertToFormat(QImage::Format_ARGB32),
-             expected.convertToFormat(QImage::Format_ARGB32));
+    QVERIFY(isProgramIcon(dir.filePath("icon.png"), "glowra"));
 }
 
 int main(int argc, char **argv)

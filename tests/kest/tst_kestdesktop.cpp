@@ -6,15 +6,14 @@
 #include "mainwindows.h"
 #include "myclass_zapp.h"
 #include "popupmenu.h"
-#include "uiscript.h"
 #include "zpushbutton.h"
 
 #include "boxanswers.h"
+#include "desktop.h"
 #include "modal.h"
 #include "phonetree.h"
 
 #include <QProcess>
-#include <QSignalSpy>
 #include <QtTest>
 
 namespace {
@@ -35,12 +34,6 @@ const Language &language(const QString &type)
         if (type == QLatin1String(l.type))
             return l;
     qFatal("no language %s", qPrintable(type));
-}
-
-void play(const QString &script)
-{
-    QSignalSpy finished(UiScript::start(script, 0), &UiScript::finished);
-    QVERIFY(finished.wait(10000));
 }
 
 }  // namespace
@@ -79,8 +72,7 @@ void TestKestDesktop::cleanup()
 {
     qobject_cast<ZApplication *>(qApp)->setMainWidget(nullptr);
     window.reset();
-    while (QApplication::activePopupWidget())
-        QApplication::activePopupWidget()->hide();
+    closePopups();
     QCOMPARE(modalTimeouts(), 0);
     for (QWidget *w : QApplication::topLevelWidgets())
         if (w->isVisible() && w->isModal())
@@ -188,24 +180,24 @@ void TestKestDesktop::scriptActsOnTheCompressionWindowOnTop()
         QStringLiteral("key F1; menu %1").arg(w->findChild<PopupMenu *>("pMainMenu")->idAt(0));
 
     BoxAnswers boxes({1});
-    play(create);
+    QVERIFY(playScript(create));
     QCOMPARE(shownCompressionWindows().size(), 1);
     QTRY_VERIFY(shownCompressionWindows().first()->isActiveWindow());
     // Both windows have a pExitBtn: the one on top takes the click, and hides without a word.
-    play(QStringLiteral("click pExitBtn"));
+    QVERIFY(playScript(QStringLiteral("click pExitBtn")));
     QCOMPARE(shownCompressionWindows().size(), 0);
     QCOMPARE(boxes.texts, QStringList());
 
     // Escape in a fresh compression window is its right key too.
-    play(create);
+    QVERIFY(playScript(create));
     QCOMPARE(shownCompressionWindows().size(), 1);
     QTRY_VERIFY(shownCompressionWindows().first()->isActiveWindow());
-    play(QStringLiteral("key Escape"));
+    QVERIFY(playScript(QStringLiteral("key Escape")));
     QCOMPARE(shownCompressionWindows().size(), 0);
     QCOMPARE(boxes.texts, QStringList());
 
     // With it gone, the main window's key asks before leaving.
-    play(QStringLiteral("click pExitBtn"));
+    QVERIFY(playScript(QStringLiteral("click pExitBtn")));
     QCOMPARE(boxes.texts.size(), 1);
     QVERIFY(boxes.texts.first().endsWith(QString::fromUtf8(::language(language).exitQuestion)));
     QVERIFY(w->isVisible());
@@ -266,12 +258,7 @@ void TestKestDesktop::program()
     QVERIFY(run.waitForFinished(15000));
     // The first answer keeps the program; the second ends it, with kest's status 1.
     QCOMPARE(run.exitCode(), 1);
-    const QImage expected = ZApplication::programIcon("kest")
-                                .pixmap(QSize(64, 64))
-                                .toImage()
-                                .convertToFormat(QImage::Format_ARGB32);
-    QVERIFY(!expected.isNull());
-    QCOMPARE(QImage(icon).convertToFormat(QImage::Format_ARGB32), expected);
+    QVERIFY(isProgramIcon(icon, "kest"));
 }
 
 int main(int argc, char **argv)

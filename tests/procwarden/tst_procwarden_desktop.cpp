@@ -3,29 +3,18 @@
 // alone, and the program's icon and ways out.
 #include "mainwindow.h"
 #include "popupmenu.h"
-#include "uiscript.h"
 #include "utilcst.h"
 #include "zapplication.h"
 #include "zmessagebox.h"
 #include "zpushbutton.h"
 
+#include "desktop.h"
 #include "modal.h"
 
 #include <QListWidget>
 #include <QProcess>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
-
-namespace {
-
-void play(const QString &script)
-{
-    QSignalSpy finished(UiScript::start(script, 0), &UiScript::finished);
-    QVERIFY(finished.wait(10000));
-}
-
-}  // namespace
 
 class TestProcwardenDesktop : public QObject
 {
@@ -40,8 +29,7 @@ private slots:
 
 void TestProcwardenDesktop::cleanup()
 {
-    while (QApplication::activePopupWidget())
-        QApplication::activePopupWidget()->hide();
+    closePopups();
     QCOMPARE(modalTimeouts(), 0);
 }
 
@@ -64,11 +52,11 @@ void TestProcwardenDesktop::keysOpenTheMenusAndSwitchViews()
     QTRY_VERIFY(views && views->isVisible());
     views->hide();
 
-    play(QStringLiteral("key F2; key Down; key Down; key Return"));
+    QVERIFY(playScript(QStringLiteral("key F2; key Down; key Down; key Return")));
     QCOMPARE(window.cst->getMidBtn()->text(), QStringLiteral("MemInfo"));
     QVERIFY(!window.menu->isItemEnabled(window.endProcessId));
     QVERIFY(window.pidList.isEmpty());
-    play(QStringLiteral("key Return; key Down; key Return"));
+    QVERIFY(playScript(QStringLiteral("key Return; key Down; key Return")));
     QCOMPARE(window.cst->getMidBtn()->text(), QStringLiteral("Processes"));
     QVERIFY(!window.pidList.isEmpty());
 }
@@ -89,7 +77,7 @@ void TestProcwardenDesktop::endProcessByKeysAsksFirst()
     // "End Process" is the last entry: Up from the top of the menu reaches it.
     window.listBox->setCurrentRow(0);
     const QString first = window.listBox->currentItem()->text();
-    play(QStringLiteral("key F1; key Up; key Return"));
+    QVERIFY(playScript(QStringLiteral("key F1; key Up; key Return")));
     QCOMPARE(question, QStringLiteral("Are you sure you want to end process ") + first + " ?");
     QCOMPARE(window.listBox->count(), rows);
     QVERIFY(window.isVisible());
@@ -119,10 +107,7 @@ void TestProcwardenDesktop::program()
     QVERIFY(program.waitForFinished(20000));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
-    const QImage expected = ZApplication::programIcon("procwarden").pixmap(QSize(64, 64)).toImage();
-    QVERIFY(!expected.isNull());
-    QCOMPARE(QImage(dir.filePath("icon.png")).convertToFormat(QImage::Format_ARGB32),
-             expected.convertToFormat(QImage::Format_ARGB32));
+    QVERIFY(isProgramIcon(dir.filePath("icon.png"), "procwarden"));
 }
 
 int main(int argc, char **argv)
