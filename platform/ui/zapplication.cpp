@@ -7,7 +7,47 @@
 #include <QFile>
 #include <QFont>
 #include <QStyleFactory>
+#include <QTimer>
 #include <QWidget>
+
+namespace {
+
+// Gives the application its program's icon a moment after the first window has been painted:
+// loading the SVG plugins that draw it takes some 5 ms, which the window's first frames need
+// not wait for.
+class IconAfterFirstPaint : public QObject
+{
+public:
+    explicit IconAfterFirstPaint(const QString &program) : QObject(qApp), program(program)
+    {
+        qApp->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && watched->isWidgetType()
+            && static_cast<QWidget *>(watched)->isWindow()) {
+            qApp->removeEventFilter(this);
+            QTimer::singleShot(100, this, [this] {
+                qApp->setWindowIcon(ZApplication::programIcon(program));
+                deleteLater();
+            });
+        }
+        return false;
+    }
+
+private:
+    QString program;
+};
+
+bool isProgram(const QString &name)
+{
+    return !name.isEmpty() && !name.contains(QLatin1Char('/'))
+           && QFile::exists(QStringLiteral(":/ezx/icons/%1.svg").arg(name));
+}
+
+}  // namespace
 
 ZApplication::ZApplication(int &argc, char **argv, int) : QApplication(argc, argv)
 {
@@ -17,9 +57,8 @@ ZApplication::ZApplication(int &argc, char **argv, int) : QApplication(argc, arg
     small.setPixelSize(13);
     setFont(small);
     FocusFrame::install();
-    const QIcon icon = programIcon(applicationName());
-    if (!icon.isNull()) {
-        setWindowIcon(icon);
+    if (isProgram(applicationName())) {
+        new IconAfterFirstPaint(applicationName());
         // Where windows carry no icon of their own (Wayland), the desktop entry names it.
         setDesktopFileName(applicationName());
     }
@@ -29,10 +68,7 @@ ZApplication::ZApplication(int &argc, char **argv, int) : QApplication(argc, arg
 QIcon ZApplication::programIcon(const QString &program)
 {
     // The icons of data/icons, built into the platform library.
-    const QString file = QStringLiteral(":/ezx/icons/%1.svg").arg(program);
-    if (program.isEmpty() || program.contains(QLatin1Char('/')) || !QFile::exists(file))
-        return QIcon();
-    return QIcon(file);
+    return isProgram(program) ? QIcon(QStringLiteral(":/ezx/icons/%1.svg").arg(program)) : QIcon();
 }
 
 ZApplication::~ZApplication() = default;

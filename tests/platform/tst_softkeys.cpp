@@ -154,12 +154,13 @@ void TestSoftKeys::heldKeyNeverAnswersTheBoxItOpened()
     bool stillOpen = false;
     whenModal([&stillOpen](QWidget *box) {
         // Return is still held: its repeats reach the box, whose Yes has the focus.
+        QTest::qWaitFor([box] { return box->focusWidget() != nullptr; }, 2000);
         for (int i = 0; i < 3; ++i) {
             QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QString(), true);
             QApplication::sendEvent(box->focusWidget() ? box->focusWidget() : box, &repeat);
         }
         stillOpen = box->isVisible();
-        QTest::keyClick(box->focusWidget(), Qt::Key_Escape);
+        QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, Qt::Key_Escape);
     });
     QTest::keyClick(&w.window, Qt::Key_Return);
     QVERIFY(stillOpen);
