@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "popupmenu.h"
 
+#include <QApplication>
 #include <QWidgetAction>
 #include <atomic>
 
@@ -145,8 +146,12 @@ bool PopupMenu::activateItem(int id)
     if (!action || !action->isEnabled() || action->isSeparator() || action->menu()
         || qobject_cast<QWidgetAction *>(action))
         return false;
-    action->trigger();
+    // As a choice by hand: the open menus close before the item's action runs, which may put
+    // up a box.
+    for (int open = 0; open < 16 && QApplication::activePopupWidget(); ++open)
+        QApplication::activePopupWidget()->hide();
     if (isVisible())
         hide();
+    action->trigger();
     return true;
 }

@@ -4,6 +4,7 @@
 #include "popupmenu.h"
 #include "zapplication.h"
 #include "zglobal.h"
+#include "zmainwidget.h"
 #include "zmessagebox.h"
 #include "zpickers.h"
 
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTimer>
+#include <QWindow>
 #include <QWidget>
 #include <cstdio>
 #include <unistd.h>
@@ -27,7 +29,7 @@ void UiScript::startFromEnvironment()
         start(QString::fromUtf8(script));
 }
 
-void UiScript::start(const QString &script, int delayMs)
+UiScript *UiScript::start(const QString &script, int delayMs)
 {
     QStringList steps;
     for (const QString &step : script.split(QRegularExpression(QStringLiteral("[;\n]"))))
@@ -36,14 +38,18 @@ void UiScript::start(const QString &script, int delayMs)
     auto *runner = new UiScript(steps);
     runner->setParent(qApp);
     QTimer::singleShot(delayMs, runner, [runner] { runner->runNext(); });
+    return runner;
 }
 
 UiScript::UiScript(const QStringList &s) : steps(s) {}
 
 void UiScript::runNext()
 {
-    if (next >= steps.size())
+    if (next >= steps.size()) {
+        emit finished();
+        deleteLater();
         return;
+    }
     const QString step = steps.at(next++);
     int delay = 50;
     if (step.startsWith(QLatin1String("wait ")))
@@ -55,16 +61,45 @@ void UiScript::runNext()
         std::fprintf(stderr, "ui script: cannot do \"%s\"\n", step.toLocal8Bit().constData());
 }
 
+QList<QWidget *> UiScript::windowsInOrder()
+{
+    QList<QWidget *> order;
+    const auto add = [&order](QWidget *w) {
+        if (w)
+            w = w->window();
+        if (w && w->isVisible() && !order.contains(w))
+            order.append(w);
+    };
+    const QWidgetList tops = QApplication::topLevelWidgets();
+    add(QApplication::activePopupWidget());
+    add(QApplication::activeModalWidget());
+    // The window system's focus is news before the widgets' active window follows it.
+    for (QWidget *top : tops)
+        if (top->windowHandle() && top->windowHandle() == QGuiApplication::focusWindow())
+            add(top);
+    add(QApplication::activeWindow());
+    add(QApplication::focusWidget());
+    QWidget *main = nullptr;
+    if (auto *app = qobject_cast<ZApplication *>(qApp))
+        main = app->mainWidget();
+    for (QWidget *top : tops)
+        if (top->windowType() == Qt::Popup)
+            add(top);
+    for (QWidget *top : tops)
+        if (top->isModal())
+            add(top);
+    for (QWidget *top : tops)
+        if (top != main)
+            add(top);
+    add(main);
+    return order;
+}
+
 namespace {
 
 template <typename T> T findVisible(const QString &name)
 {
-    // Newest windows first: an open box or menu is the likeliest target.
-    const QWidgetList tops = QApplication::topLevelWidgets();
-    for (auto it = tops.crbegin(); it != tops.crend(); ++it) {
-        QWidget *top = *it;
-        if (!top->isVisible())
-            continue;
+    for (QWidget *top : UiScript::windowsInOrder()) {
         if (auto *w = qobject_cast<T>(top); w && (name.isEmpty() || top->objectName() == name))
             return w;
         for (T w : top->findChildren<T>(name.isEmpty() ? QString() : name))
@@ -81,14 +116,45 @@ int keyFor(const QString &name)
         const char *name;
         int key;
     } keys[] = {
-        {"Return", Qt::Key_Return}, {"Enter", Qt::Key_Enter}, {"Left", Qt::Key_Left},
-        {"Right", Qt::Key_Right},   {"Up", Qt::Key_Up},       {"Down", Qt::Key_Down},
-        {"Escape", Qt::Key_Escape},
+        {"Return", Qt::Key_Return}, {"Enter", Qt::Key_Enter}, {"Escape", Qt::Key_Escape},
+        {"Space", Qt::Key_Space},   {"Tab", Qt::Key_Tab},     {"Backtab", Qt::Key_Backtab},
+        {"Left", Qt::Key_Left},     {"Right", Qt::Key_Right}, {"Up", Qt::Key_Up},
+        {"Down", Qt::Key_Down},     {"F1", Qt::Key_F1},       {"F2", Qt::Key_F2},
+        {"F3", Qt::Key_F3},         {"Menu", Qt::Key_Menu},
     };
     for (const auto &k : keys)
         if (name == QLatin1String(k.name))
             return k.key;
     return 0;
+}
+
+// "3/2": item 2 of the submenu behind item 3. The last id may name a submenu entry, which
+// opens that submenu where the menu is open.
+bool chooseMenuItem(PopupMenu *menu, const QString &path)
+{
+    const QStringList ids = path.split(QLatin1Char('/'));
+    QList<int> chain;
+    for (const QString &id : ids) {
+        bool number = false;
+        chain.append(id.trimmed().toInt(&number));
+        if (!number)
+            return false;
+    }
+    PopupMenu *at = menu;
+    for (int i = 0; i + 1 < chain.size(); ++i) {
+        QAction *entry = at->findItem(chain.at(i));
+        at = entry && entry->isEnabled() ? at->submenu(chain.at(i)) : nullptr;
+        if (!at)
+            return false;
+    }
+    QAction *entry = at->findItem(chain.last());
+    if (entry && at->submenu(chain.last())) {
+        if (!entry->isEnabled() || !at->isVisible())
+            return false;
+        at->setActiveAction(entry);
+        return true;
+    }
+    return at->activateItem(chain.last());
 }
 
 }  // namespace
@@ -106,7 +172,7 @@ bool UiScript::run(const QString &step)
     }
     if (verb == QLatin1String("menu")) {
         auto *menu = findVisible<PopupMenu *>(QString());
-        return menu && menu->activateItem(rest.toInt());
+        return menu && chooseMenuItem(menu, rest);
     }
     if (verb == QLatin1String("answer")) {
         auto *box = findVisible<ZMessageBox *>(QString());
@@ -144,15 +210,11 @@ bool UiScript::run(const QString &step)
         edit->setText(rest.section(QLatin1Char(' '), 1));
         return true;
     }
+    const QList<QWidget *> windows = windowsInOrder();
+    QWidget *active = windows.isEmpty() ? nullptr : windows.first();
     if (verb == QLatin1String("key")) {
         const int key = keyFor(rest);
-        QWidget *target = QApplication::focusWidget();
-        if (!target)
-            target = QApplication::activeWindow();
-        if (!target) {
-            auto *app = qobject_cast<ZApplication *>(qApp);
-            target = app ? app->mainWidget() : nullptr;
-        }
+        QWidget *target = active && active->focusWidget() ? active->focusWidget() : active;
         if (!key || !target)
             return false;
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
@@ -161,6 +223,15 @@ bool UiScript::run(const QString &step)
         QApplication::sendEvent(target, &release);
         return true;
     }
+    if (verb == QLatin1String("close")) {
+        if (auto *window = qobject_cast<ZMainWidget *>(active))
+            window->requestClose();
+        else if (active)
+            active->close();
+        return active != nullptr;
+    }
+    if (verb == QLatin1String("icon"))
+        return active && active->windowIcon().pixmap(QSize(64, 64)).save(rest, "PNG");
     if (verb == QLatin1String("shot"))
         return grabPhoneScreen().save(rest, "PNG");
     if (verb == QLatin1String("quit")) {

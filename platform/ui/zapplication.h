@@ -2,11 +2,14 @@
 #pragma once
 
 #include <QApplication>
+#include <QIcon>
 #include <QPointer>
 
 // The phone's application object. Besides the event loop it sets the phone's look (a small
-// font, one style everywhere) and, when EZX_UI_SCRIPT is set, plays that script of user
-// actions once the event loop runs (see uiscript.h).
+// font, one style everywhere, a frame around the focused widget), gives the windows of Kest,
+// glowra and procwarden their program's icon and desktop entry name, taken from the name the
+// program runs under, and, when EZX_UI_SCRIPT is set, plays that script of user actions once
+// the event loop runs (see uiscript.h).
 class ZApplication : public QApplication
 {
     Q_OBJECT
@@ -18,6 +21,10 @@ public:
     void setMainWidget(QWidget *w);
     QWidget *mainWidget() const;
     void showMainWidget(QWidget *w);
+
+    // The icon of one of the phone's programs ("kest", "glowra", "procwarden"); a null icon for
+    // any other name.
+    static QIcon programIcon(const QString &program);
 
 public slots:
     void slotQuickQuit();

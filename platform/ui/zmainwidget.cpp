@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "zmainwidget.h"
 
+#include "softkeys.h"
 #include "zscrollview.h"
 
+#include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QTimer>
 
 namespace {
 
@@ -51,8 +55,14 @@ void ZMainWidget::init(QWidget *parent, const char *name, WFlags)
 {
     if (name)
         setObjectName(QString::fromLatin1(name));
-    if (!parent || isWindow())
+    if (!parent || isWindow()) {
         setFixedSize(ZGlobal::screenWidth, ZGlobal::screenHeight);
+        // A phone screen cannot grow: no maximise button, whatever the window manager makes of
+        // the fixed size.
+        setWindowFlags((windowFlags() & ~Qt::WindowMaximizeButtonHint) | Qt::CustomizeWindowHint
+                       | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                       | Qt::WindowCloseButtonHint);
+    }
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);
@@ -167,4 +177,48 @@ void ZMainWidget::layoutAreas()
     }
     if (content)
         content->setGeometry(0, top, width(), qMax(0, bottom - top));
+}
+
+void ZMainWidget::keyPressEvent(QKeyEvent *event)
+{
+    // Only what the focused widget left alone arrives here. An embedded main widget leaves the
+    // keys to the dialog that holds it.
+    const SoftKey key = softKeyFor(event);
+    if (!isWindow() || key == SoftKey::None) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    // A held key repeats: only its first press acts, so that one press never also answers the
+    // box it opened.
+    if (!event->isAutoRepeat())
+        pressSoftKey(findSoftKey(this, key));
+    event->accept();
+}
+
+void ZMainWidget::closeEvent(QCloseEvent *event)
+{
+    // Only the window manager's close is spontaneous; close() from the program closes.
+    if (!isWindow() || !event->spontaneous() || !findSoftKey(this, SoftKey::Right)) {
+        QWidget::closeEvent(event);
+        return;
+    }
+    event->ignore();
+    // After the window system's close has been handled: the key may open a modal box. A second
+    // close before then asks nothing more.
+    if (closePending)
+        return;
+    closePending = true;
+    QTimer::singleShot(0, this, [this] {
+        closePending = false;
+        requestClose();
+    });
+}
+
+void ZMainWidget::requestClose()
+{
+    QAbstractButton *key = findSoftKey(this, SoftKey::Right);
+    if (key)
+        pressSoftKey(key);
+    else
+        close();
 }

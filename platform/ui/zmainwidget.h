@@ -14,6 +14,11 @@ class ZScrollView;
 // exist once they are given something (a title, setTitleBarWidget, getCSTWidget(true),
 // setCSTWidget); the content takes what is left. Embedded in a dialog, a main widget may thus
 // be a bare title bar or a bare soft-key bar.
+//
+// A top-level one has the phone screen's fixed size and no maximise button, takes the desktop
+// keys for its soft keys (softkeys.h), and answers the window manager's close button as its
+// right soft key does: Kest asks before leaving, glowra saves its settings, a secondary window
+// hides.
 class ZMainWidget : public QWidget
 {
     Q_OBJECT
@@ -39,8 +44,14 @@ public:
     QWidget *getCSTWidget(bool create);
     void setCSTWidget(QWidget *w);
 
+    // What the window manager's close button does: the right soft key's action, or a plain
+    // close() for a window without one. A disabled right key refuses the close.
+    void requestClose();
+
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void init(QWidget *parent, const char *name, WFlags flags);
@@ -51,4 +62,5 @@ private:
     QPointer<QWidget> content;
     QPointer<QWidget> cst;
     ZScrollView *scrollContent = nullptr;
+    bool closePending = false;
 };

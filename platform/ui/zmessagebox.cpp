@@ -102,6 +102,30 @@ int ZMessageBox::exec()
     return QDialog::exec();
 }
 
+QAbstractButton *ZMessageBox::softKey(SoftKey key) const
+{
+    QList<QPushButton *> shown;
+    for (QPushButton *b : buttons)
+        if (b)
+            shown.append(b);
+    if (shown.isEmpty())
+        return nullptr;
+    switch (key) {
+    case SoftKey::Left: return shown.size() > 1 ? shown.first() : nullptr;
+    case SoftKey::Right: return shown.size() > 1 ? shown.last() : nullptr;
+    case SoftKey::Middle:
+        if (shown.size() == 2) {
+            for (QPushButton *b : shown)
+                if (b->hasFocus())
+                    return b;
+            return shown.first();
+        }
+        return shown.at(shown.size() / 2);
+    case SoftKey::None: break;
+    }
+    return nullptr;
+}
+
 void ZMessageBox::reject()
 {
     done(-1);

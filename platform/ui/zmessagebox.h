@@ -12,6 +12,10 @@ class QPushButton;
 // A null caption means no such button (an empty one is a button without text). exec() and
 // information() return the index of the chosen button (0, 1, 2), or -1 when the box was
 // closed without a choice.
+//
+// Its buttons are its soft keys, as they stand: one button is the middle key; of two, the
+// first is the left key and the second the right; of three, left, middle and right. With two,
+// the middle key takes the highlighted one.
 class ZMessageBox : public ZBaseDialog
 {
     Q_OBJECT
@@ -31,6 +35,7 @@ public:
     QPushButton *button(int index) const;  // 0-based; null when the box has no such button
 
     int exec() override;
+    QAbstractButton *softKey(SoftKey key) const override;
 
 public slots:
     void reject() override;

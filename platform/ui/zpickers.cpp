@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "zpickers.h"
 
+#include "phonepath.h"
 #include "resources.h"
 #include "zglobal.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -15,12 +17,57 @@
 namespace {
 constexpr int folderRole = Qt::UserRole + 1;
 constexpr int pathRole = Qt::UserRole + 2;
+
+// The part of path below folder ("/" for the folder itself), or a null string when path does
+// not lie in it.
+QString below(const QString &path, const QString &folder)
+{
+    if (folder.isEmpty())
+        return QString();
+    if (path == folder)
+        return QStringLiteral("/");
+    if (path.startsWith(folder) && path.at(folder.size()) == QLatin1Char('/'))
+        return path.mid(folder.size());
+    return QString();
+}
+
+QString phoneTreeRoot()
+{
+    const std::string root = phoneRoot();
+    return root.empty() ? QString() : QDir::cleanPath(QDir(QFile::decodeName(root.c_str())).absolutePath());
+}
+
+// A file starts in its folder, a folder that is gone in the nearest one above it.
+QString startFolder(const QString &start)
+{
+    QString path = QDir::cleanPath(QDir(start.isEmpty() ? QDir::rootPath() : start).absolutePath());
+    while (!QFileInfo(path).isDir() && path != QDir::rootPath())
+        path = QFileInfo(path).absolutePath();
+    return path;
+}
+
+}  // namespace
+
+QString ZPickerBase::phoneName(const QString &path)
+{
+    const QString clean = QDir::cleanPath(path);
+    const QString root = phoneTreeRoot();
+    if (!root.isEmpty()) {
+        const QString inside = below(clean, root);
+        return inside.isNull() ? clean : inside;
+    }
+    const QString storage = QFile::decodeName(phoneStorageRoot().c_str());
+    const QString inside = below(clean, QDir::cleanPath(storage));
+    if (!storage.isEmpty() && !inside.isNull() && isPhoneStoragePath(QFile::encodeName(inside).toStdString()))
+        return inside;
+    return clean;
 }
 
 ZPickerBase::ZPickerBase(const QString &start, bool onlyFolders, QWidget *parent, const char *name)
     : ZBaseDialog(parent, name, 1), foldersOnly(onlyFolders)
 {
     setGeometry(ZGlobal::getScreenR());
+    setFixedSize(ZGlobal::getScreenR().size());
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -28,6 +75,8 @@ ZPickerBase::ZPickerBase(const QString &start, bool onlyFolders, QWidget *parent
     where = new QLabel(this);
     where->setObjectName(QStringLiteral("pickerTitle"));
     where->setFixedHeight(ZGlobal::titleHeight);
+    // However long the path, it never widens the picker past the screen and its soft keys.
+    where->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     where->setIndent(6);
     where->setStyleSheet(QStringLiteral(
         "QLabel { color: white; font-weight: bold;"
@@ -49,10 +98,16 @@ ZPickerBase::ZPickerBase(const QString &start, bool onlyFolders, QWidget *parent
                                       "QPushButton:pressed { background: #3b6fb6; }"));
     auto *row = new QHBoxLayout(bar);
     row->setContentsMargins(0, 0, 0, 0);
-    auto *ok = new QPushButton(ZResource::text(QStringLiteral("CST_Ok")), bar);
+    ok = new QPushButton(ZResource::text(QStringLiteral("CST_Ok")), bar);
     ok->setObjectName(QStringLiteral("pickerOk"));
-    auto *cancel = new QPushButton(ZResource::text(QStringLiteral("CST_Cancel")), bar);
+    cancel = new QPushButton(ZResource::text(QStringLiteral("CST_Cancel")), bar);
     cancel->setObjectName(QStringLiteral("pickerCancel"));
+    // Soft keys, not dialog buttons: Return belongs to the list, and as a default button OK
+    // would also take the Return that opened a folder.
+    for (QPushButton *key : {ok, cancel}) {
+        key->setAutoDefault(false);
+        key->setFocusPolicy(Qt::NoFocus);
+    }
     row->addWidget(ok);
     row->addStretch();
     row->addWidget(cancel);
@@ -60,14 +115,60 @@ ZPickerBase::ZPickerBase(const QString &start, bool onlyFolders, QWidget *parent
     connect(ok, &QPushButton::clicked, this, [this] { choose(); });
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
-    const QString startDir = QFileInfo(start).isDir() ? start : QDir::rootPath();
-    current = QDir(startDir).absolutePath();
+    current = startFolder(start);
+    const QString root = phoneTreeRoot();
+    if (!below(current, root).isNull())
+        top = root;
 }
 
 void ZPickerBase::setDirectory(const QString &path)
 {
-    current = QDir(path).absolutePath();
+    current = QDir::cleanPath(QDir(path).absolutePath());
+    if (!top.isEmpty() && below(current, top).isNull())
+        current = top;
     fill();
+}
+
+QString ZPickerBase::title() const
+{
+    return phoneName(current);
+}
+
+void ZPickerBase::showTitle()
+{
+    const QString full = title();
+    where->ensurePolished();
+    const int room = width() - 2 * where->indent() - 4;
+    where->setText(where->fontMetrics().elidedText(full, Qt::ElideMiddle, room));
+    where->setToolTip(full);
+}
+
+void ZPickerBase::resizeEvent(QResizeEvent *event)
+{
+    ZBaseDialog::resizeEvent(event);
+    showTitle();
+}
+
+QAbstractButton *ZPickerBase::softKey(SoftKey key) const
+{
+    if (key == SoftKey::Left)
+        return ok;
+    if (key == SoftKey::Right)
+        return cancel;
+    return nullptr;
+}
+
+void ZPickerBase::keyPressEvent(QKeyEvent *event)
+{
+    // The middle key opens the highlighted folder or takes the highlighted file, as Return
+    // does in the list.
+    if (softKeyFor(event) == SoftKey::Middle && !isReturnKey(event)) {
+        if (!event->isAutoRepeat())
+            activate(entries->currentItem());
+        event->accept();
+        return;
+    }
+    ZBaseDialog::keyPressEvent(event);
 }
 
 QString ZPickerBase::pathOf(const QListWidgetItem *item) const
@@ -90,10 +191,10 @@ void ZPickerBase::activate(QListWidgetItem *item)
 
 void ZPickerBase::fill()
 {
-    where->setText(current);
+    showTitle();
     entries->clear();
     QDir dir(current);
-    if (!dir.isRoot()) {
+    if (!dir.isRoot() && current != top) {
         auto *up = new QListWidgetItem(ZResource::icon(QStringLiteral("InSet_Picker_Folder")),
                                        QStringLiteral(".."), entries);
         up->setData(folderRole, true);

@@ -11,8 +11,12 @@ class QListWidgetItem;
 class QPushButton;
 
 // The phone's pickers fill the screen: the folder being browsed on top, its entries (".."
-// first, then folders, then files), and OK / Cancel soft keys. A folder is opened by
-// activating it (double click, Return).
+// first, then folders, then files), and OK / Cancel soft keys (F1 / F3). A folder is opened
+// by activating it (double click, Return, F2).
+//
+// The title names the folder as the phone does (phoneName), shortened in the middle when it
+// is too long for the screen. Browsing starts in the given folder, or in the nearest folder
+// above it that exists, and never climbs above the phone tree that EZX_ROOT names.
 class ZPickerBase : public ZBaseDialog
 {
     Q_OBJECT
@@ -20,9 +24,18 @@ public:
     void setDirectory(const QString &path);
     QString directory() const { return current; }
     QListWidget *list() const { return entries; }
+    QString title() const;  // the whole title, before any shortening
+
+    QAbstractButton *softKey(SoftKey key) const override;
+
+    // A path of this machine as the phone names it: without the EZX_ROOT prefix, or without
+    // the data folder that stands in for the phone's storage. Other paths stay as they are.
+    static QString phoneName(const QString &path);
 
 protected:
     ZPickerBase(const QString &start, bool foldersOnly, QWidget *parent, const char *name);
+    void keyPressEvent(QKeyEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     virtual bool showsFile(const QString &name) const = 0;
     virtual void choose() = 0;  // OK pressed
     QString pathOf(const QListWidgetItem *item) const;
@@ -33,11 +46,15 @@ private slots:
 
 private:
     void fill();
+    void showTitle();
 
     bool foldersOnly;
     QString current;
+    QString top;  // the phone tree's root folder, or empty
     QLabel *where;
     QListWidget *entries;
+    QPushButton *ok;
+    QPushButton *cancel;
 };
 
 // File picker: filters are wildcard patterns ("*.tar.gz"); "*" and "*.*" show every file.

@@ -4,6 +4,8 @@
 #include "popupmenu.h"
 #include "resources.h"
 
+#include <QKeyEvent>
+
 ZPushButton::ZPushButton(const QString &resource, QWidget *parent, int style, int width, int height)
     : QPushButton(parent), buttonStyle(style)
 {
@@ -28,8 +30,9 @@ ZPushButton::ZPushButton(QWidget *parent, const char *name, int style, int width
 
 void ZPushButton::applyStyle(int width, int height)
 {
-    setFocusPolicy(Qt::NoFocus);
-    if (buttonStyle >= 4 && buttonStyle <= 7) {
+    const bool softKey = buttonStyle >= 4 && buttonStyle <= 7;
+    setFocusPolicy(softKey ? Qt::NoFocus : Qt::StrongFocus);
+    if (softKey) {
         // Soft keys: flat text on the dark soft-key bar.
         setFlat(true);
         setStyleSheet(
@@ -43,6 +46,18 @@ void ZPushButton::applyStyle(int width, int height)
         setFixedSize(width, height);
     else
         adjustSize();
+}
+
+void ZPushButton::keyPressEvent(QKeyEvent *event)
+{
+    if (hasFocus() && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+        if (!event->isAutoRepeat())
+            click();
+        event->accept();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
 }
 
 void ZPushButton::setPopup(PopupMenu *popupMenu)

@@ -15,6 +15,8 @@ ZScrollView::ZScrollView(QWidget *parent, const char *name, WFlags)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setWidgetResizable(true);
     setWidget(surface);
+    // Tab goes through the fields, not through the view that holds them.
+    setFocusPolicy(Qt::NoFocus);
     surface->installEventFilter(this);
     fitSurface();
 }

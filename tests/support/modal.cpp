@@ -5,9 +5,11 @@
 #include "zpickers.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QTimer>
+#include <QtTest/qtestspontaneevent.h>
 #include <memory>
 
 namespace {
@@ -86,4 +88,13 @@ void answerPicker(const QStringList &paths)
             ++timeouts;
         }
     });
+}
+
+bool closeFromWindowManager(QWidget *window)
+{
+    // sendEvent() would take the spontaneity away.
+    QCloseEvent close;
+    QSpontaneKeyEvent::setSpontaneous(&close);
+    qApp->notify(window, &close);
+    return close.isAccepted();
 }

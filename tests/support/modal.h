@@ -20,3 +20,7 @@ void answerMessageBox(int index, QString *text = nullptr, QStringList *buttons =
 void answerPicker(const QStringList &paths);
 
 int modalTimeouts();
+
+// Delivers the window manager's close request to a window as the window system does (a
+// spontaneous close event); true when the window accepted it.
+bool closeFromWindowManager(QWidget *window);
