@@ -9,6 +9,7 @@
 class PopupMenu;
 class QListWidget;
 class UTIL_CST;
+class ZMessageBox;
 
 // procwarden's window: the list of running processes by short program name, or the memory
 // figures of the system, with "End Process" and the launcher groups on the left soft key and
@@ -17,7 +18,10 @@ class MainWindow : public ZMainWidget
 {
     Q_OBJECT
 public:
+    // The launcher file and the icon are looked for in the working folder and, when it has
+    // none, beside the program (the folder of the running program unless given).
     MainWindow();
+    explicit MainWindow(const QString &programFolder);
 
     // The id a /proc entry name stands for: its value when it is all decimal digits, else 0.
     static int getPid(const char *name);
@@ -41,6 +45,11 @@ public slots:
 
 private:
     void buildLauncherMenu();
+    QString ownFile(const QString &name) const;
+    void fitMemoryFont(const QStringList &rows);
+    QString confirmationText(ZMessageBox &box, int row) const;
+
+    QString programFolder;
 
     // The start time of each listed process, in step with pidList: before a signal it tells
     // whether an id still belongs to the process the row was made from.

@@ -13,3 +13,11 @@ QStringList textLines(const QString &text)
         lines.append(in.readLine());
     return lines;
 }
+
+QString printable(QString text)
+{
+    for (QChar &c : text)
+        if (c.category() == QChar::Other_Control)
+            c = QLatin1Char('?');
+    return text;
+}

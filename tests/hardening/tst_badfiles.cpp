@@ -43,10 +43,12 @@ struct Reader
 
 int launcherItems(const QString &folder)
 {
-    // procwarden looks for its launcher file in the working directory.
+    // procwarden looks for its launcher file in the working directory, then beside itself:
+    // here, in an empty folder.
     const QString previous = QDir::currentPath();
     QDir::setCurrent(folder);
-    MainWindow window;
+    QTemporaryDir noProgramFiles;
+    MainWindow window(noProgramFiles.path());
     QDir::setCurrent(previous);
     return window.menu->count();
 }

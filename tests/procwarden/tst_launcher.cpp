@@ -21,7 +21,9 @@ private slots:
     void grammar_data();
     void grammar();
     void windowMenuFollowsFile();
-    void missingFileLeavesEndProcessOnly();
+    void fileFromWorkingFolderElseBesideProgram_data();
+    void fileFromWorkingFolderElseBesideProgram();
+    void programFindsTheFileShippedBesideIt();
     void entryRunsItsCommandThroughTheShell();
 
 private:
@@ -118,12 +120,56 @@ void TestLauncher::windowMenuFollowsFile()
     QCOMPARE(window.menu->text(window.endProcessId), QStringLiteral("End Process"));
 }
 
-void TestLauncher::missingFileLeavesEndProcessOnly()
+void TestLauncher::fileFromWorkingFolderElseBesideProgram_data()
 {
+    QTest::addColumn<QByteArray>("inWorkingFolder");  // null: no file there
+    QTest::addColumn<QByteArray>("besideProgram");
+    QTest::addColumn<QStringList>("menu");
+    QTest::newRow("working_folder") << QByteArray("-Mine\nA:a\n") << QByteArray()
+                                    << QStringList{"Mine", "End Process"};
+    QTest::newRow("beside_program") << QByteArray() << QByteArray("-Shipped\nB:b\n")
+                                    << QStringList{"Shipped", "End Process"};
+    QTest::newRow("working_folder_wins")
+        << QByteArray("-Mine\nA:a\n") << QByteArray("-Shipped\nB:b\n") << QStringList{"Mine", "End Process"};
+    // An empty file of the user's own still counts: it asks for no launcher groups.
+    QTest::newRow("empty_in_working_folder_wins")
+        << QByteArray("") << QByteArray("-Shipped\nB:b\n") << QStringList{"End Process"};
+    QTest::newRow("nowhere") << QByteArray() << QByteArray() << QStringList{"End Process"};
+}
+
+void TestLauncher::fileFromWorkingFolderElseBesideProgram()
+{
+    QFETCH(QByteArray, inWorkingFolder);
+    QFETCH(QByteArray, besideProgram);
+    QFETCH(QStringList, menu);
+    PhoneTree phone;
+    QTemporaryDir programFolder;
+    if (!inWorkingFolder.isNull())
+        writeAppList(inWorkingFolder);
+    if (!besideProgram.isNull()) {
+        QFile file(programFolder.filePath(QStringLiteral("applist.txt")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(besideProgram);
+    }
+    MainWindow window(programFolder.path());
+    QStringList texts;
+    for (int i = 0; i < window.menu->count(); ++i)
+        texts << window.menu->text(window.menu->idAt(i));
+    QCOMPARE(texts, menu);
+}
+
+void TestLauncher::programFindsTheFileShippedBesideIt()
+{
+    // The test program lies in the build's bin folder beside the sample applist.txt, as the
+    // installed program lies beside its own; the working folder has none.
+    QFile shipped(QCoreApplication::applicationDirPath() + QStringLiteral("/applist.txt"));
+    QVERIFY(shipped.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QList<LauncherGroup> groups = parseLauncher(QString::fromLocal8Bit(shipped.readAll()));
+    QVERIFY(!groups.isEmpty());
     PhoneTree phone;
     MainWindow window;
-    QCOMPARE(window.menu->count(), 1);
-    QCOMPARE(window.menu->idAt(0), window.endProcessId);
+    QCOMPARE(window.menu->count(), groups.size() + 1);
+    QCOMPARE(window.menu->text(window.menu->idAt(0)), groups.first().title);
 }
 
 void TestLauncher::entryRunsItsCommandThroughTheShell()

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "mainwindow.h"
+#include "meminfo.h"
 #include "popupmenu.h"
-#include "safekill.h"
 #include "utilcst.h"
 #include "zapplication.h"
 #include "zmessagebox.h"
@@ -9,23 +9,14 @@
 
 #include "modal.h"
 #include "phonetree.h"
+#include "windowrig.h"
 
-#include <QDir>
 #include <QLabel>
 #include <QListWidget>
-#include <QProcess>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
-#include <cerrno>
-#include <csignal>
-#include <linux/capability.h>
-#include <memory>
-#include <sys/syscall.h>
-#include <unistd.h>
 
-// The two views and ending a process: confirmation, the checks that keep a reused or vanished
-// id from being signalled, and the failure box.
+// The two views, the confirmation before ending a process and what its answers do.
 class TestMainWindow : public QObject
 {
     Q_OBJECT
@@ -36,178 +27,71 @@ private slots:
     void endProcessWithoutTargetAsksNothing_data();
     void endProcessWithoutTargetAsksNothing();
     void yesEndsTheChosenOfTwoSameNamedProcesses();
+    void confirmationNamesPidAndCommandLine_data();
+    void confirmationNamesPidAndCommandLine();
+    void iconFoundBesideTheProgram();
     void declineLeavesListAlone_data();
     void declineLeavesListAlone();
-    void changedProcessIsNotSignalled_data();
-    void changedProcessIsNotSignalled();
-    void checkedSignalOnBothRoutes_data();
-    void checkedSignalOnBothRoutes();
-    void processWeMayNotSignalGivesPermissionDenied();
-    void realProcessEndedFromRealProc();
     void rightKeyEndsTheProgram();
 
 private:
-    std::unique_ptr<QProcess> startSleeper();
     QTemporaryDir workDir;
     int expectedTimeouts = 0;
 };
 
-namespace {
-
-QByteArray statLine(qint64 pid, qint64 startTime)
-{
-    return QStringLiteral("%1 (sleeper) S 1 1 1 0 -1 0 0 0 0 0 0 0 0 0 20 0 1 0 %2 0 0\n")
-        .arg(pid)
-        .arg(startTime)
-        .toLatin1();
-}
-
-// A made-up /proc entry for a real process: the checks before a signal read this tree, the
-// signal goes to the real id.
-void listFake(const PhoneTree &phone, qint64 pid, const QByteArray &program, qint64 startTime)
-{
-    phone.write(QStringLiteral("/proc/%1/cmdline").arg(pid), "/usr/bin/" + program + '\0');
-    phone.write(QStringLiteral("/proc/%1/stat").arg(pid), statLine(pid, startTime));
-}
-
-QStringList rows(const MainWindow &window)
-{
-    QStringList texts;
-    for (int i = 0; i < window.listBox->count(); ++i)
-        texts << window.listBox->item(i)->text();
-    return texts;
-}
-
-bool isRunning(QProcess &process)
-{
-    return process.state() == QProcess::Running && !process.waitForFinished(100);
-}
-
-bool endedBySignal9(QProcess &process)
-{
-    // QProcess reports a signal death as a crash; its exit code then holds the signal.
-    return process.waitForFinished(5000) && process.exitStatus() == QProcess::CrashExit
-           && process.exitCode() == SIGKILL;
-}
-
-QString describe(ZMessageBox *box)
-{
-    QStringList buttons;
-    for (int i = 0; i < 3; ++i)
-        if (QPushButton *b = box->button(i))
-            buttons << b->text();
-    return box->text() + QStringLiteral(" | ") + buttons.join(QLatin1Char('/'));
-}
-
-// Answers the question with button `answer` (-1: closes it) after running beforeAnswer, and
-// records what it said; with `failure`, also expects and answers the failure box after it.
-void answerQuestion(int answer, QString *question, QString *failure = nullptr,
-                    std::function<void()> beforeAnswer = {})
-{
-    whenModal([=](QWidget *w) {
-        auto *box = qobject_cast<ZMessageBox *>(w);
-        if (!box)
-            return;
-        *question = describe(box);
-        if (beforeAnswer)
-            beforeAnswer();
-        if (failure)
-            whenModal([failure](QWidget *second) {
-                if (auto *denied = qobject_cast<ZMessageBox *>(second)) {
-                    *failure = describe(denied);
-                    denied->button(0)->click();
-                }
-            });
-        if (answer < 0)
-            box->reject();
-        else
-            box->button(answer)->click();
-    });
-}
-
-// Drops CAP_KILL from this thread's effective set for its lifetime, so that even root may
-// signal only its own processes.
-class KillCapabilityDropped
-{
-public:
-    KillCapabilityDropped()
-    {
-        header.version = _LINUX_CAPABILITY_VERSION_3;
-        header.pid = 0;
-        if (::syscall(SYS_capget, &header, saved) != 0)
-            return;
-        __user_cap_data_struct reduced[2] = {saved[0], saved[1]};
-        reduced[0].effective &= ~(1u << CAP_KILL);
-        active = ::syscall(SYS_capset, &header, reduced) == 0;
-    }
-    ~KillCapabilityDropped()
-    {
-        if (active)
-            ::syscall(SYS_capset, &header, saved);
-    }
-    bool isActive() const { return active; }
-
-private:
-    __user_cap_header_struct header{};
-    __user_cap_data_struct saved[2]{};
-    bool active = false;
-};
-
-}  // namespace
-
 void TestMainWindow::init()
 {
-    QDir::setCurrent(workDir.path());
-    QVERIFY2(qEnvironmentVariableIsSet("EZX_TEST_SOURCE_DIR"), "run through ctest");
-    QFile::copy(qEnvironmentVariable("EZX_TEST_SOURCE_DIR") + QStringLiteral("/data/alert.png"),
-                QStringLiteral("alert.png"));
+    enterWorkFolder(workDir);
     expectedTimeouts = modalTimeouts();
 }
 
 void TestMainWindow::cleanup()
 {
-    QCOMPARE(modalTimeouts(), expectedTimeouts);
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (w->isVisible() && w->isModal())
-            QFAIL("a modal window was left open");
-}
-
-std::unique_ptr<QProcess> TestMainWindow::startSleeper()
-{
-    auto process = std::make_unique<QProcess>();
-    process->start(QStringLiteral("sleep"), {QStringLiteral("600")});
-    if (!process->waitForStarted(5000))
-        return nullptr;
-    return process;
+    checkNoBoxLeft(expectedTimeouts);
 }
 
 void TestMainWindow::memoryViewAndBack()
 {
     PhoneTree phone;
-    phone.write(QStringLiteral("/proc/meminfo"),
-                "MemTotal: 100 kB\nMemFree: 50 kB\nMemAvailable: 60 kB\nBuffers: 1 kB\n"
-                "Cached: 2 kB\nSwapTotal: 0 kB\n");
+    const QByteArray meminfo = "MemTotal:       24683752 kB\nMemFree:        18701672 kB\n"
+                               "MemAvailable:   22310040 kB\nBuffers:           45136 kB\n"
+                               "VmallocTotal:   34359738367 kB\nHugePages_Total:       0\n";
+    phone.write(QStringLiteral("/proc/meminfo"), meminfo);
     listFake(phone, 4242, "daemon", 10);
     MainWindow window;
+    window.show();
     ZPushButton *mid = window.cst->getMidBtn();
     PopupMenu *views = mid->popup();
     QVERIFY(views);
     QCOMPARE(mid->text(), QStringLiteral("Processes"));
     QCOMPARE(rows(window), QStringList{"daemon"});
     QVERIFY(window.menu->isItemEnabled(window.endProcessId));
+    const QFont processFont = window.listBox->font();
 
     QVERIFY(views->activateItem(views->idAt(1)));
     QCOMPARE(mid->text(), QStringLiteral("MemInfo"));
-    QCOMPARE(rows(window), (QStringList{"Buffers: 1 kB", "Cached: 2 kB", "SwapTotal: 0 kB"}));
+    QCOMPARE(rows(window), memInfoRows(QString::fromLatin1(meminfo)));
+    QVERIFY(rows(window).constFirst().startsWith(QLatin1String("MemTotal:")));
     QVERIFY(window.pidList.isEmpty());
     QVERIFY(!window.menu->isItemEnabled(window.endProcessId));
     QVERIFY(!window.menu->activateItem(window.endProcessId));
+    // Columns line up in a fixed-pitch font, small enough for the widest row to fit.
+    QVERIFY(QFontInfo(window.listBox->font()).fixedPitch());
+    const QFontMetrics metrics(window.listBox->font());
+    for (const QString &row : rows(window))
+        QVERIFY2(metrics.horizontalAdvance(row) <= window.listBox->viewport()->width(), qPrintable(row));
+    QVERIFY(window.listBox->font().pixelSize() < window.font().pixelSize());
+    // Narrow figures are shown at the window's own size again, also right after a smaller fit.
+    phone.write(QStringLiteral("/proc/meminfo"), "MemTotal: 2048 kB\n");
+    window.showMemInfo();
+    QCOMPARE(window.listBox->font().pixelSize(), window.font().pixelSize());
 
     QVERIFY(views->activateItem(views->idAt(0)));
     QCOMPARE(mid->text(), QStringLiteral("Processes"));
     QCOMPARE(rows(window), QStringList{"daemon"});
     QCOMPARE(window.pidList, QList<int>{4242});
     QVERIFY(window.menu->isItemEnabled(window.endProcessId));
+    QCOMPARE(window.listBox->font(), processFont);
 
     QFile::remove(phone.path(QStringLiteral("/proc/meminfo")));
     window.showMemInfo();
@@ -268,13 +152,85 @@ void TestMainWindow::yesEndsTheChosenOfTwoSameNamedProcesses()
     });
     window.killProcess();
 
-    QCOMPARE(question, QStringLiteral("Are you sure you want to end process sleeper ? | YES/NO"));
+    QVERIFY(question.endsWith(QLatin1String(" | YES/NO")));
+    const QStringList lines = question.chopped(9).split(QLatin1Char('\n'));
+    QCOMPARE(lines.first(), QStringLiteral("Are you sure you want to end process sleeper ?"));
+    QCOMPARE(unbroken(lines.mid(1)), QStringLiteral("PID%1:/usr/bin/sleeper").arg(second->processId()));
     QVERIFY(iconShown);
     QVERIFY(endedBySignal9(*second));
     QVERIFY(isRunning(*first));
     QVERIFY(rows(window).contains(QStringLiteral("newcomer")));
     first->kill();
     first->waitForFinished();
+}
+
+void TestMainWindow::confirmationNamesPidAndCommandLine_data()
+{
+    QTest::addColumn<QByteArray>("cmdline");
+    QTest::addColumn<QString>("detail");  // below the question, "%1" standing for the id
+    QTest::addColumn<bool>("cut");
+    QTest::newRow("whole_command_line") << QByteArray("/usr/bin/sleeper\0"
+                                                      "600\0",
+                                                      21)
+                                        << "PID %1: /usr/bin/sleeper 600" << false;
+    QTest::newRow("long_line_cut_to_fit")
+        << QByteArray("/usr/bin/python3\0-c\0", 20) + QByteArray(300, 'x') + '\0'
+        << "PID %1: /usr/bin/python3 -c " + QString(300, QLatin1Char('x')) << true;
+    QTest::newRow("gone_before_asking") << QByteArray() << "PID %1" << false;
+}
+
+void TestMainWindow::confirmationNamesPidAndCommandLine()
+{
+    QFETCH(QByteArray, cmdline);
+    QFETCH(QString, detail);
+    QFETCH(bool, cut);
+    PhoneTree phone;
+    listFake(phone, 4242, "sleeper", 100);
+    MainWindow window;
+    QCOMPARE(rows(window), QStringList{"sleeper"});
+    phone.write(QStringLiteral("/proc/4242/cmdline"), cmdline);
+
+    QString question;
+    QStringList lines;
+    bool fits = true;
+    answerQuestion(1, &question, nullptr, [&] {
+        auto *label = QApplication::activeModalWidget()->findChild<QLabel *>(QStringLiteral("msgText"));
+        lines = label->text().split(QLatin1Char('\n'));
+        for (const QString &line : lines.mid(1))
+            fits = fits && label->fontMetrics().horizontalAdvance(line) <= label->contentsRect().width();
+    });
+    window.killProcess();
+
+    QCOMPARE(lines.value(0), QStringLiteral("Are you sure you want to end process sleeper ?"));
+    const QStringList below = lines.mid(1);
+    QVERIFY(!below.isEmpty() && below.size() <= 3);
+    QVERIFY(fits);
+    const QString expected = unbroken({detail.arg(4242)});
+    if (cut) {
+        QVERIFY2(below.size() == 3 && below.last().endsWith(QChar(0x2026)), qPrintable(below.join('|')));
+        QVERIFY2(expected.startsWith(unbroken(below).chopped(1)), qPrintable(below.join(QLatin1Char('|'))));
+    } else {
+        QCOMPARE(unbroken(below), expected);
+    }
+}
+
+void TestMainWindow::iconFoundBesideTheProgram()
+{
+    // The working folder has no icon; the folder the program lies in has.
+    PhoneTree phone;
+    QTemporaryDir programFolder;
+    QVERIFY(QFile::rename(QStringLiteral("alert.png"), programFolder.filePath(QStringLiteral("alert.png"))));
+    listFake(phone, 4242, "sleeper", 100);
+    MainWindow window(programFolder.path());
+
+    QString question;
+    bool iconShown = false;
+    answerQuestion(1, &question, nullptr, [&] {
+        iconShown = QApplication::activeModalWidget()->findChild<QLabel *>("msgIcon")->isVisible();
+    });
+    window.killProcess();
+    QVERIFY(!question.isEmpty());
+    QVERIFY(iconShown);
 }
 
 void TestMainWindow::declineLeavesListAlone_data()
@@ -305,133 +261,6 @@ void TestMainWindow::declineLeavesListAlone()
     QVERIFY(isRunning(*child));
     child->kill();
     child->waitForFinished();
-}
-
-void TestMainWindow::changedProcessIsNotSignalled_data()
-{
-    QTest::addColumn<QString>("change");
-    QTest::addColumn<QStringList>("rowsAfter");
-    QTest::newRow("id_reused_later_start") << "restarted" << QStringList{"sleeper"};
-    QTest::newRow("id_reused_other_program") << "renamed" << QStringList{"intruder"};
-    QTest::newRow("process_vanished") << "vanished" << QStringList{};
-}
-
-void TestMainWindow::changedProcessIsNotSignalled()
-{
-    QFETCH(QString, change);
-    QFETCH(QStringList, rowsAfter);
-    PhoneTree phone;
-    auto child = startSleeper();
-    QVERIFY(child);
-    const qint64 pid = child->processId();
-    listFake(phone, pid, "sleeper", 100);
-    MainWindow window;
-
-    QString question, failure;
-    answerQuestion(0, &question, &failure, [&] {
-        // Between the list and the answer, the id has changed hands or gone.
-        if (change == QLatin1String("restarted"))
-            listFake(phone, pid, "sleeper", 999);
-        else if (change == QLatin1String("renamed"))
-            listFake(phone, pid, "intruder", 100);
-        else
-            QDir(phone.path(QStringLiteral("/proc/%1").arg(pid))).removeRecursively();
-    });
-    window.killProcess();
-
-    QCOMPARE(failure, QStringLiteral("Permission Denied | OK"));
-    QVERIFY(isRunning(*child));
-    QCOMPARE(rows(window), rowsAfter);
-    child->kill();
-    child->waitForFinished();
-}
-
-void TestMainWindow::checkedSignalOnBothRoutes_data()
-{
-    QTest::addColumn<SignalRoute>("route");
-    QTest::addColumn<QString>("listedName");
-    QTest::addColumn<qint64>("listedStart");
-    QTest::addColumn<int>("result");
-    for (auto [tag, route] : {std::pair{"pidfd", SignalRoute::PidFd}, {"kill", SignalRoute::PlainKill}}) {
-        QTest::addRow("%s_same_process", tag) << route << "sleeper" << qint64(100) << 0;
-        QTest::addRow("%s_other_start", tag) << route << "sleeper" << qint64(101) << ESRCH;
-        QTest::addRow("%s_other_name", tag) << route << "sleepe" << qint64(100) << ESRCH;
-        QTest::addRow("%s_start_unknown", tag) << route << "sleeper" << qint64(-1) << ESRCH;
-    }
-}
-
-void TestMainWindow::checkedSignalOnBothRoutes()
-{
-    QFETCH(SignalRoute, route);
-    QFETCH(QString, listedName);
-    QFETCH(qint64, listedStart);
-    QFETCH(int, result);
-    PhoneTree phone;
-    auto child = startSleeper();
-    QVERIFY(child);
-    const int pid = int(child->processId());
-    listFake(phone, pid, "sleeper", 100);
-
-    QCOMPARE(endListedProcess({pid, listedName, listedStart}, route), result);
-    if (result == 0) {
-        QVERIFY(endedBySignal9(*child));
-        // Gone now: a second attempt must fail, not reach a newcomer.
-        QDir(phone.path(QStringLiteral("/proc/%1").arg(pid))).removeRecursively();
-        QCOMPARE(endListedProcess({pid, listedName, listedStart}, route), ESRCH);
-    } else {
-        QVERIFY(isRunning(*child));
-        child->kill();
-        child->waitForFinished();
-    }
-}
-
-void TestMainWindow::processWeMayNotSignalGivesPermissionDenied()
-{
-    if (::geteuid() != 0)
-        QSKIP("needs root to start a process of another user");
-    PhoneTree phone;
-    QProcess other;
-    other.setChildProcessModifier([] {
-        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
-            ::_exit(127);
-    });
-    other.start(QStringLiteral("sleep"), {QStringLiteral("600")});
-    QVERIFY(other.waitForStarted(5000));
-    QVERIFY(isRunning(other));
-    listFake(phone, other.processId(), "sleeper", 100);
-    MainWindow window;
-
-    QString question, failure;
-    {
-        KillCapabilityDropped asOrdinaryUser;
-        QVERIFY(asOrdinaryUser.isActive());
-        answerQuestion(0, &question, &failure);
-        window.killProcess();
-    }
-    QCOMPARE(failure, QStringLiteral("Permission Denied | OK"));
-    QVERIFY(isRunning(other));
-    QCOMPARE(rows(window), QStringList{"sleeper"});
-    other.kill();
-    other.waitForFinished();
-}
-
-void TestMainWindow::realProcessEndedFromRealProc()
-{
-    if (!QFileInfo::exists(QStringLiteral("/proc/self/stat")))
-        QSKIP("no /proc on this system");
-    qunsetenv("EZX_ROOT");
-    auto child = startSleeper();
-    QVERIFY(child);
-    MainWindow window;
-    const int row = window.pidList.indexOf(int(child->processId()));
-    QVERIFY(row >= 0);
-    window.listBox->setCurrentRow(row);
-
-    QString question;
-    answerQuestion(0, &question);
-    window.killProcess();
-    QVERIFY(question.startsWith(QLatin1String("Are you sure you want to end process sleep")));
-    QVERIFY(endedBySignal9(*child));
 }
 
 void TestMainWindow::rightKeyEndsTheProgram()
