@@ -4,6 +4,7 @@
 #include "blockanalysis.h"
 #include "lights.h"
 
+#include <cstdio>
 #include <fcntl.h>
 
 std::atomic<bool> fl_run{false};
@@ -75,6 +76,17 @@ void Glowra::stop()
     fl_mic.close();
     lightRequest(fl_keylight, LIGHT_KEYPAD_OFF, 0UL);
     switchBacklightOn();
+}
+
+void reportMissingLights()
+{
+    if (fl_fb < 0)
+        std::fputs("glowra: Can't open /dev/fb0: no backlight to flash\n", stderr);
+    if (fl_keylight < 0)
+        std::fputs("glowra: Can't open /dev/keylight: no keypad light to flash\n", stderr);
+    const std::string hint = lightsHint(fl_fb < 0, fl_keylight < 0);
+    if (!hint.empty())
+        std::fprintf(stderr, "glowra: hint: %s\n", hint.c_str());
 }
 
 bool Glowra::runned()

@@ -47,3 +47,6 @@ extern ZAudioNormalDev fl_mic;
 
 // The program's one flasher, made when it loads, with sensitivity 2560.
 extern Glowra glowO;
+
+// Says on standard error which light the flasher could not open, with a hint on getting it.
+void reportMissingLights();
