@@ -113,7 +113,9 @@ glowGUI::glowGUI() : ZMainWidget(false, nullptr)
     connect(leftKey, &ZKeyObject::keyPressed, this, &glowGUI::klSlot);
 
     refreshTimer = new QTimer(this);
+    refreshTimer->setObjectName(QStringLiteral("refreshTimer"));
     connect(refreshTimer, &QTimer::timeout, this, &glowGUI::chSens);
+    connect(refreshTimer, &QTimer::timeout, this, [this] { showListening(); });
     refreshTimer->start(REFRESH_MS);
 
     askBox = new ZMessageBox(this, QPixmap(), current().askStart, current().yes, current().no, QString(), 1);
@@ -215,7 +217,10 @@ void glowGUI::glowStartStop()
         chSens();
         fl_fbbr.store(brightCheck->isChecked() ? brightSlider->value() : int(fbbr),
                       std::memory_order_relaxed);
-        glowO.start();
+        if (!glowO.start()) {
+            ZMessageBox::information(this, QPixmap(), current().noMicrophone, current().ok);
+            return;
+        }
         running = true;
         showListening();
         midBtn->setText(current().stop);
@@ -232,7 +237,7 @@ void glowGUI::glowStartStop()
 
 void glowGUI::showListening()
 {
-    micMarker->setVisible(glowO.runned());
+    micMarker->setVisible(running && fl_hearing.load(std::memory_order_relaxed));
 }
 
 void glowGUI::brSlot()

@@ -63,6 +63,7 @@ private:
     void readSettings();
     void writeSettings();
     void buildContent();
+    // The red MIC badge: only while the flasher runs and hears the microphone.
     void showListening();
 
     ZMessageBox *askBox = nullptr;

@@ -20,6 +20,9 @@ langPack langPack::english()
     // The daemon's own names, as its usage text and the schemes source give them.
     for (int i = 0; i < SCHEME_COUNT; ++i)
         pack.schemes.name[i] = QString::fromLatin1(schemeNames[i]);
+    pack.ok = QString::fromLatin1("OK");
+    pack.noMicrophone = QString::fromLatin1("No microphone.\nStart a sound server (PulseAudio or "
+                                            "PipeWire), or name a source in EZX_MIC.");
     return pack;
 }
 
@@ -41,5 +44,8 @@ langPack langPack::russian()
                                      "Биения", "Мания", "Чужой", "Элементы", "Акустика"};
     for (int i = 0; i < 10; ++i)
         pack.schemes.name[i] = QString::fromUtf8(schemes[i]);
+    pack.ok = QString::fromUtf8("ОК");
+    pack.noMicrophone = QString::fromUtf8("Нет микрофона.\nЗапустите звуковой сервер (PulseAudio "
+                                          "или PipeWire) или укажите источник в EZX_MIC.");
     return pack;
 }

@@ -30,4 +30,7 @@ public:
     QString yes;
     QString no;
     styles schemes;
+    // The notices and their button.
+    QString ok;
+    QString noMicrophone;
 };

@@ -42,6 +42,7 @@ void TestProgram::start(QProcess &panel, const QString &script, const QString &l
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("EZX_ROOT", dir->path());
     env.insert("EZX_LIGHTS", "sim:" + dir->filePath("lights.log"));
+    env.insert("EZX_MIC", "silence");
     env.insert("EZX_UI_SCRIPT", script);
     panel.setProcessEnvironment(env);
     panel.start(link, {});
