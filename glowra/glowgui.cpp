@@ -3,8 +3,10 @@
 
 #include "blockanalysis.h"
 #include "daemoncommands.h"
+#include "daemonwatch.h"
 #include "glowra.h"
 #include "lights.h"
+#include "phonepath.h"
 #include "popupmenu.h"
 #include "systemconfig.h"
 #include "utilcst.h"
@@ -19,6 +21,7 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
@@ -38,6 +41,8 @@ constexpr int ITEM_START_DAEMON = 3;
 constexpr int ITEM_STOP_DAEMON = 4;
 
 constexpr int REFRESH_MS = 100;
+// A daemon gone this long after its start has failed to start.
+constexpr int DAEMON_CHECK_MS = 1000;
 
 void restoreBrightness()
 {
@@ -117,6 +122,11 @@ glowGUI::glowGUI() : ZMainWidget(false, nullptr)
     connect(refreshTimer, &QTimer::timeout, this, &glowGUI::chSens);
     connect(refreshTimer, &QTimer::timeout, this, [this] { showListening(); });
     refreshTimer->start(REFRESH_MS);
+
+    daemonCheck = new QTimer(this);
+    daemonCheck->setObjectName(QStringLiteral("daemonCheck"));
+    daemonCheck->setSingleShot(true);
+    connect(daemonCheck, &QTimer::timeout, this, [this] { checkDaemonRuns(); });
 
     askBox = new ZMessageBox(this, QPixmap(), current().askStart, current().yes, current().no, QString(), 1);
     askBox->setObjectName(QStringLiteral("askBox"));
@@ -312,7 +322,25 @@ void glowGUI::startd(int scheme)
         return;
     // The stop command also ends the demo if it still plays.
     runShell(stopDaemonCommand);
+    // A daemon that cannot start (no lights, no schemes file) ends at once, and the user would
+    // never know: look again after a second.
+    daemonsBefore = runningDaemons(phonePath(std::string("/proc")), ::getuid());
     runShell(daemonCommand(sfdsname, scheme).c_str());
+    daemonCheck->start(DAEMON_CHECK_MS);
+}
+
+void glowGUI::checkDaemonRuns()
+{
+    for (int pid : runningDaemons(phonePath(std::string("/proc")), ::getuid())) {
+        if (std::find(daemonsBefore.begin(), daemonsBefore.end(), pid) == daemonsBefore.end())
+            return;
+    }
+    // Shown without a loop of its own: the check runs from a timer, whatever the user does.
+    auto *box =
+        new ZMessageBox(this, QPixmap(), current().daemonEnded, current().ok, QString(), QString(), 2);
+    box->setObjectName(QStringLiteral("daemonEndedBox"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 void glowGUI::stopd()

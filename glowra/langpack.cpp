@@ -23,6 +23,8 @@ langPack langPack::english()
     pack.ok = QString::fromLatin1("OK");
     pack.noMicrophone = QString::fromLatin1("No microphone.\nStart a sound server (PulseAudio or "
                                             "PipeWire), or name a source in EZX_MIC.");
+    pack.daemonEnded = QString::fromLatin1("The daemon stopped at once: no lights, or no schemes "
+                                           "file beside it.\nRun glowrad in a terminal to see why.");
     return pack;
 }
 
@@ -47,5 +49,8 @@ langPack langPack::russian()
     pack.ok = QString::fromUtf8("ОК");
     pack.noMicrophone = QString::fromUtf8("Нет микрофона.\nЗапустите звуковой сервер (PulseAudio "
                                           "или PipeWire) или укажите источник в EZX_MIC.");
+    pack.daemonEnded = QString::fromUtf8("Демон сразу остановился: нет подсветки или файла "
+                                         "схем рядом с ним.\nЗапустите glowrad в терминале, "
+                                         "чтобы узнать причину.");
     return pack;
 }

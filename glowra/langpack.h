@@ -33,4 +33,5 @@ public:
     // The notices and their button.
     QString ok;
     QString noMicrophone;
+    QString daemonEnded;
 };

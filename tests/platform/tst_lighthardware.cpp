@@ -126,8 +126,7 @@ void TestLightHardware::start(QProcess &process, const QString &program, const Q
                               const QList<QList<int>> &steps, bool copy)
 {
     const QString built = qEnvironmentVariable("EZX_TEST_BIN_DIR") + "/" + program;
-    // Not named glowrad: the panel's tests end every glowrad on the machine by that name.
-    const QString here = dir->filePath(program == "glowrad" ? "showd" : program);
+    const QString here = dir->filePath(program);
     QVERIFY(copy ? QFile::copy(built, here) : QFile::link(built, here));
     QFile sch(here + ".sch");
     QVERIFY(sch.open(QIODevice::WriteOnly));
