@@ -8,6 +8,7 @@
 #include "lights.h"
 #include "phonepath.h"
 #include "popupmenu.h"
+#include "resources.h"
 #include "systemconfig.h"
 #include "utilcst.h"
 #include "zapplication.h"
@@ -74,6 +75,8 @@ glowGUI::glowGUI() : ZMainWidget(false, nullptr)
     titleLayout->addStretch();
     titleLayout->addWidget(micMarker);
 
+    // The soft keys speak the panel's language, not the phone's.
+    ZResource::setLanguage(current().languageType);
     cst = new UTIL_CST(this, current().start, QStringLiteral("CST_Menu"), QStringLiteral("CST_Exit"));
     setCSTWidget(cst);
     rightBtn = cst->getRightBtn();
@@ -182,11 +185,11 @@ void glowGUI::buildContent()
     sensSlider->setValue(settings.sens);
     sensSlider->setGeometry(10, 42, 220, 32);
 
-    minLabel = new QLabel(QStringLiteral(" min"), content);
+    minLabel = new QLabel(current().minText, content);
     minLabel->setObjectName(QStringLiteral("minLabel"));
     minLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     minLabel->setGeometry(0, 74, 80, 32);
-    maxLabel = new QLabel(QStringLiteral("max "), content);
+    maxLabel = new QLabel(current().maxText, content);
     maxLabel->setObjectName(QStringLiteral("maxLabel"));
     maxLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     maxLabel->setGeometry(160, 74, 80, 32);
@@ -304,6 +307,8 @@ void glowGUI::changeLang(int l)
     midBtn->setText(running ? pack.stop : pack.start);
     brightCheck->setText(pack.brightText);
     smoothCheck->setText(pack.smoothText);
+    minLabel->setText(pack.minText);
+    maxLabel->setText(pack.maxText);
     askBox->setText(pack.askStart);
     askBox->setButtonText(1, pack.yes);
     askBox->setButtonText(2, pack.no);
@@ -313,6 +318,7 @@ void glowGUI::changeLang(int l)
         schemeMenu->changeItem(n, pack.schemes.name[n]);
     mainMenu->update();
     schemeMenu->update();
+    ZResource::setLanguage(pack.languageType);
 }
 
 void glowGUI::startd(int scheme)

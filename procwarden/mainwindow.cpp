@@ -6,6 +6,7 @@
 #include "phonepath.h"
 #include "popupmenu.h"
 #include "procfs.h"
+#include "resources.h"
 #include "safekill.h"
 #include "textlines.h"
 #include "utilcst.h"
@@ -41,6 +42,8 @@ MainWindow::MainWindow() : ZMainWidget(false, nullptr, nullptr, 0)
     title->setScaledContents(true);
     setTitleBarWidget(title);
 
+    // Every text of procwarden is English: so are its soft keys, whatever the phone's language.
+    ZResource::setLanguage(QStringLiteral("en-us"));
     cst = new UTIL_CST(this, QString(), QStringLiteral("CST_Menu"), QStringLiteral("CST_Exit"));
     setCSTWidget(cst);
     connect(cst->getRightBtn(), SIGNAL(clicked()), qApp, SLOT(slotQuickQuit()));
