@@ -4,9 +4,8 @@
 #include <cctype>
 #include <cstdlib>
 #include <dirent.h>
-#include <fcntl.h>
+#include <fstream>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -21,22 +20,16 @@ bool allDigits(const char *text)
     return true;
 }
 
-std::string readSmallFile(const std::string &path)
+// The stat line of a process; empty once it has gone.
+std::string firstLine(const std::string &path)
 {
-    std::string text;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return text;
-    char buffer[512];
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
-    ::close(fd);
-    if (got > 0)
-        text.assign(buffer, size_t(got));
-    return text;
+    std::ifstream file(path);
+    std::string line;
+    std::getline(file, line);
+    return line;
 }
 
-}  // namespace
-
+// "PID (NAME) STATE ...": the name runs to the last ")", since it may hold ")" and blanks itself.
 bool parseStatName(const std::string &stat, std::string *name, char *state)
 {
     const size_t open = stat.find(" (");
@@ -48,6 +41,8 @@ bool parseStatName(const std::string &stat, std::string *name, char *state)
     *state = stat[close + 2];
     return true;
 }
+
+}  // namespace
 
 std::vector<int> runningDaemons(const std::string &procRoot, uid_t uid)
 {
@@ -63,7 +58,7 @@ std::vector<int> runningDaemons(const std::string &procRoot, uid_t uid)
         std::string name;
         char state = 0;
         if (::stat(folder.c_str(), &owner) != 0 || owner.st_uid != uid
-            || !parseStatName(readSmallFile(folder + "/stat"), &name, &state))
+            || !parseStatName(firstLine(folder + "/stat"), &name, &state))
             continue;
         if (name == "glowrad" && state != 'Z')
             found.push_back(std::atoi(entry->d_name));

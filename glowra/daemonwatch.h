@@ -10,7 +10,3 @@
 // zombies, which have ended already, are left out. procRoot is the process file system
 // (phonePath("/proc")).
 std::vector<int> runningDaemons(const std::string &procRoot, uid_t uid);
-
-// The command name and state of a /proc/PID/stat line: "PID (NAME) S ...". The name runs to
-// the last ")" since it may hold ")" and blanks itself. False when the line is not of that form.
-bool parseStatName(const std::string &stat, std::string *name, char *state);

@@ -185,14 +185,6 @@ void TestLanguages::oneLanguagePerWindow()
     QApplication::activePopupWidget()->close();
 }
 
-int main(int argc, char **argv)
-{
-    useSimLights(argv);
-    MyClass_ZApp app(argc, argv, 1);
-    TestLanguages test;
-    const int result = QTest::qExec(&test, argc, argv);
-    removeTestLightLog();
-    return result;
-}
+SIM_LIGHTS_TEST_MAIN(TestLanguages, MyClass_ZApp)
 
 #include "tst_languages.moc"
