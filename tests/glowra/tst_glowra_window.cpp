@@ -57,7 +57,6 @@ private slots:
     void badgeShowsOnlyWhileSoundArrives();
     void startWithoutMicrophoneLeavesTheLights_data();
     void startWithoutMicrophoneLeavesTheLights();
-    void softKeysSpeakThePanelsLanguage();
     void schemeCommands_data();
     void schemeCommands();
     void quotedPathStartsTheRightFile();
@@ -261,24 +260,6 @@ void TestWindow::startWithoutMicrophoneLeavesTheLights()
     QCOMPARE(child<ZPushButton>(w, "cstMidBtn")->text(), russian ? QString::fromUtf8("Старт") : "Start");
     QVERIFY(child<PopupMenu>(w, "mainMenu")->isItemEnabled(3));
     QVERIFY(child<QLabel>(w, "micMarker")->isHidden());
-}
-
-void TestWindow::softKeysSpeakThePanelsLanguage()
-{
-    // The phone speaks Chinese; the panel its own English or Russian, soft keys included.
-    phone->write("/ezx_user/download/appwrite/setup/ezx_system.cfg",
-                 "[SYS_SYSTEM_SET]\nLanguageType = zh-cn\n");
-    glowGUI w;
-    const auto texts = [&w] {
-        return QStringList{child<ZPushButton>(w, "cstLeftBtn")->text(),
-                           child<ZPushButton>(w, "cstRightBtn")->text(), child<QLabel>(w, "minLabel")->text(),
-                           child<QLabel>(w, "maxLabel")->text()};
-    };
-    QCOMPARE(texts(), (QStringList{"Menu", "Exit", " min", "max "}));
-    w.lang1();
-    QCOMPARE(texts(), (QStringList{"Меню", "Выход", " мин", "макс "}));
-    w.lang0();
-    QCOMPARE(texts(), (QStringList{"Menu", "Exit", " min", "max "}));
 }
 
 void TestWindow::schemeCommands_data()
