@@ -268,6 +268,9 @@ int ambidMain(int argc, char **argv)
     if (fb < 0) {
         std::fprintf(stderr, "main(): Could not open framebuffer device %s: %s\n",
                      phonePath(LIGHT_NODE_FB).c_str(), std::strerror(errno));
+        const std::string hint = lightsHint(true, false);
+        if (!hint.empty())
+            std::fprintf(stderr, "main(): hint: %s\n", hint.c_str());
         return 1;
     }
 

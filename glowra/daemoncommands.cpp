@@ -9,7 +9,14 @@ char sfsname[PATH_BUFFER];
 char sfdname[PATH_BUFFER];
 char sfdsname[PATH_BUFFER];
 
-const char *const stopDaemonCommand = "kill `ps -eo pid,ucmd | grep glowrad` > /dev/null 2> /dev/null";
+// The phone's "kill `ps -eo pid,ucmd | grep glowrad` > /dev/null 2> /dev/null" handed kill the
+// names beside the numbers: dash's kill gives up at the first name, so only the first daemon
+// ended, and any name holding "glowrad" (glowrad-schemec) was listed too. The awk stage keeps
+// the numbers of the processes named exactly glowrad that belong to the user.
+const char *const stopDaemonCommand =
+    "kill `ps -eo pid,ucmd,euid | grep glowrad"
+    " | awk -v me=\"$(id -u)\" 'NF == 3 && $2 == \"glowrad\" && $3 == me { print $1 }'`"
+    " > /dev/null 2> /dev/null";
 
 namespace {
 

@@ -12,7 +12,8 @@ extern char sfsname[PATH_BUFFER];   // settings file
 extern char sfdname[PATH_BUFFER];   // printf format of a demo: "<panel>d %d d &"
 extern char sfdsname[PATH_BUFFER];  // printf format of the daemon: "<panel>d %d &"
 
-// Ends every glowrad, the demo's and the daemon's alike, with the termination signal.
+// Ends every glowrad of the user, the demo's and the daemon's alike, with the termination
+// signal; processes of other names (the panel, glowrad-schemec, the light guard) are spared.
 extern const char *const stopDaemonCommand;
 
 // Fills the three texts above from the path the panel was started by. A path with blanks or

@@ -3,9 +3,12 @@
 
 #include "blockanalysis.h"
 #include "daemoncommands.h"
+#include "daemonwatch.h"
 #include "glowra.h"
 #include "lights.h"
+#include "phonepath.h"
 #include "popupmenu.h"
+#include "resources.h"
 #include "systemconfig.h"
 #include "utilcst.h"
 #include "zapplication.h"
@@ -19,6 +22,7 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
@@ -38,6 +42,8 @@ constexpr int ITEM_START_DAEMON = 3;
 constexpr int ITEM_STOP_DAEMON = 4;
 
 constexpr int REFRESH_MS = 100;
+// A daemon gone this long after its start has failed to start.
+constexpr int DAEMON_CHECK_MS = 1000;
 
 void restoreBrightness()
 {
@@ -69,6 +75,8 @@ glowGUI::glowGUI() : ZMainWidget(false, nullptr)
     titleLayout->addStretch();
     titleLayout->addWidget(micMarker);
 
+    // The soft keys speak the panel's language, not the phone's.
+    ZResource::setLanguage(current().languageType);
     cst = new UTIL_CST(this, current().start, QStringLiteral("CST_Menu"), QStringLiteral("CST_Exit"));
     setCSTWidget(cst);
     rightBtn = cst->getRightBtn();
@@ -113,8 +121,15 @@ glowGUI::glowGUI() : ZMainWidget(false, nullptr)
     connect(leftKey, &ZKeyObject::keyPressed, this, &glowGUI::klSlot);
 
     refreshTimer = new QTimer(this);
+    refreshTimer->setObjectName(QStringLiteral("refreshTimer"));
     connect(refreshTimer, &QTimer::timeout, this, &glowGUI::chSens);
+    connect(refreshTimer, &QTimer::timeout, this, [this] { showListening(); });
     refreshTimer->start(REFRESH_MS);
+
+    daemonCheck = new QTimer(this);
+    daemonCheck->setObjectName(QStringLiteral("daemonCheck"));
+    daemonCheck->setSingleShot(true);
+    connect(daemonCheck, &QTimer::timeout, this, [this] { checkDaemonRuns(); });
 
     askBox = new ZMessageBox(this, QPixmap(), current().askStart, current().yes, current().no, QString(), 1);
     askBox->setObjectName(QStringLiteral("askBox"));
@@ -170,11 +185,11 @@ void glowGUI::buildContent()
     sensSlider->setValue(settings.sens);
     sensSlider->setGeometry(10, 42, 220, 32);
 
-    minLabel = new QLabel(QStringLiteral(" min"), content);
+    minLabel = new QLabel(current().minText, content);
     minLabel->setObjectName(QStringLiteral("minLabel"));
     minLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     minLabel->setGeometry(0, 74, 80, 32);
-    maxLabel = new QLabel(QStringLiteral("max "), content);
+    maxLabel = new QLabel(current().maxText, content);
     maxLabel->setObjectName(QStringLiteral("maxLabel"));
     maxLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     maxLabel->setGeometry(160, 74, 80, 32);
@@ -215,7 +230,10 @@ void glowGUI::glowStartStop()
         chSens();
         fl_fbbr.store(brightCheck->isChecked() ? brightSlider->value() : int(fbbr),
                       std::memory_order_relaxed);
-        glowO.start();
+        if (!glowO.start()) {
+            ZMessageBox::information(this, QPixmap(), current().noMicrophone, current().ok);
+            return;
+        }
         running = true;
         showListening();
         midBtn->setText(current().stop);
@@ -232,7 +250,7 @@ void glowGUI::glowStartStop()
 
 void glowGUI::showListening()
 {
-    micMarker->setVisible(glowO.runned());
+    micMarker->setVisible(running && fl_hearing.load(std::memory_order_relaxed));
 }
 
 void glowGUI::brSlot()
@@ -289,6 +307,8 @@ void glowGUI::changeLang(int l)
     midBtn->setText(running ? pack.stop : pack.start);
     brightCheck->setText(pack.brightText);
     smoothCheck->setText(pack.smoothText);
+    minLabel->setText(pack.minText);
+    maxLabel->setText(pack.maxText);
     askBox->setText(pack.askStart);
     askBox->setButtonText(1, pack.yes);
     askBox->setButtonText(2, pack.no);
@@ -298,6 +318,7 @@ void glowGUI::changeLang(int l)
         schemeMenu->changeItem(n, pack.schemes.name[n]);
     mainMenu->update();
     schemeMenu->update();
+    ZResource::setLanguage(pack.languageType);
 }
 
 void glowGUI::startd(int scheme)
@@ -307,7 +328,25 @@ void glowGUI::startd(int scheme)
         return;
     // The stop command also ends the demo if it still plays.
     runShell(stopDaemonCommand);
+    // A daemon that cannot start (no lights, no schemes file) ends at once, and the user would
+    // never know: look again after a second.
+    daemonsBefore = runningDaemons(phonePath(std::string("/proc")), ::getuid());
     runShell(daemonCommand(sfdsname, scheme).c_str());
+    daemonCheck->start(DAEMON_CHECK_MS);
+}
+
+void glowGUI::checkDaemonRuns()
+{
+    for (int pid : runningDaemons(phonePath(std::string("/proc")), ::getuid())) {
+        if (std::find(daemonsBefore.begin(), daemonsBefore.end(), pid) == daemonsBefore.end())
+            return;
+    }
+    // Shown without a loop of its own: the check runs from a timer, whatever the user does.
+    auto *box =
+        new ZMessageBox(this, QPixmap(), current().daemonEnded, current().ok, QString(), QString(), 2);
+    box->setObjectName(QStringLiteral("daemonEndedBox"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 void glowGUI::stopd()

@@ -6,6 +6,8 @@
 #include "setupsetmanager.h"
 #include "zmainwidget.h"
 
+#include <vector>
+
 class PopupMenu;
 class QCheckBox;
 class QLabel;
@@ -63,7 +65,10 @@ private:
     void readSettings();
     void writeSettings();
     void buildContent();
+    // The red MIC badge: only while the flasher runs and hears the microphone.
     void showListening();
+    // A second after a daemon was started: a box when it has ended already.
+    void checkDaemonRuns();
 
     ZMessageBox *askBox = nullptr;
     langPack lang[2];
@@ -77,6 +82,8 @@ private:
     QCheckBox *brightCheck = nullptr;
     QCheckBox *smoothCheck = nullptr;
     QTimer *refreshTimer = nullptr;
+    QTimer *daemonCheck = nullptr;
+    std::vector<int> daemonsBefore;  // the glowrads that ran before the last daemon was started
     ZPushButton *rightBtn = nullptr;
     ZPushButton *midBtn = nullptr;
     ZPushButton *leftBtn = nullptr;

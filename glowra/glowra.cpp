@@ -4,6 +4,7 @@
 #include "blockanalysis.h"
 #include "lights.h"
 
+#include <cstdio>
 #include <fcntl.h>
 
 std::atomic<bool> fl_run{false};
@@ -13,6 +14,7 @@ std::atomic<short> fl_sens{0};
 int fl_keylight = -1;
 int fl_fb = -1;
 std::atomic<int> fl_fbbr{0};
+std::atomic<bool> fl_hearing{false};
 
 // 8000 samples a second, one channel of 2-byte samples. Defined before glowO in this file, so
 // it is made before the flasher and destroyed after it.
@@ -52,17 +54,21 @@ Glowra::~Glowra()
     fl_keylight = -1;
 }
 
-void Glowra::start()
+bool Glowra::start()
 {
     if (runned())
-        return;
+        return true;
+    // Without a microphone nothing would ever flash: the display would only go dark.
+    if (fl_mic.open() != 0)
+        return false;
+    fl_hearing.store(false, relaxed);
     fl_run.store(true, relaxed);
-    fl_mic.open();
     threadToJoin = pthread_create(&thread, nullptr, &Glowra::glow, nullptr) == 0;
     // Dark from now on, except while a flash is on.
     lightRequest(fl_fb, LIGHT_FB_BLANK, 0UL);
     lightRequest(fl_fb, LIGHT_FB_BACKLIGHT, 0UL);
     lightRequest(fl_keylight, LIGHT_KEYPAD_OFF, 0UL);
+    return true;
 }
 
 void Glowra::stop()
@@ -73,8 +79,20 @@ void Glowra::stop()
         threadToJoin = false;
     }
     fl_mic.close();
+    fl_hearing.store(false, relaxed);
     lightRequest(fl_keylight, LIGHT_KEYPAD_OFF, 0UL);
     switchBacklightOn();
+}
+
+void reportMissingLights()
+{
+    if (fl_fb < 0)
+        std::fputs("glowra: Can't open /dev/fb0: no backlight to flash\n", stderr);
+    if (fl_keylight < 0)
+        std::fputs("glowra: Can't open /dev/keylight: no keypad light to flash\n", stderr);
+    const std::string hint = lightsHint(fl_fb < 0, fl_keylight < 0);
+    if (!hint.empty())
+        std::fprintf(stderr, "glowra: hint: %s\n", hint.c_str());
 }
 
 bool Glowra::runned()
@@ -98,7 +116,7 @@ void *Glowra::glow(void *)
     short held[HOLD_SAMPLES];
     FlashState state;
     while (fl_run.load(relaxed)) {
-        fl_mic.read(block, BLOCK_SAMPLES);
+        fl_hearing.store(fl_mic.read(block, BLOCK_SAMPLES) > 0, relaxed);
         const bool smooth = fl_smooth.load(relaxed);
         const BlockResponse response =
             respondToBlock(state, measureBlock(block), fl_sens.load(relaxed), smooth, fl_fbbr.load(relaxed));

@@ -21,7 +21,8 @@ public:
     Glowra &operator=(const Glowra &) = delete;
 
     // Opens the microphone, starts the worker and darkens the display; nothing when running.
-    void start();
+    // False, with nothing started and no light touched, when there is no microphone to open.
+    bool start();
     // Stops and joins the worker, closes the microphone and switches the backlight on again.
     // The brightness is left to the caller.
     void stop();
@@ -43,7 +44,12 @@ extern std::atomic<short> fl_sens;
 extern int fl_keylight;
 extern int fl_fb;
 extern std::atomic<int> fl_fbbr;  // brightness of a flash, 0 to 100
+// The last block read held sound from the microphone, not silence standing in for it.
+extern std::atomic<bool> fl_hearing;
 extern ZAudioNormalDev fl_mic;
 
 // The program's one flasher, made when it loads, with sensitivity 2560.
 extern Glowra glowO;
+
+// Says on standard error which light the flasher could not open, with a hint on getting it.
+void reportMissingLights();

@@ -20,6 +20,14 @@ langPack langPack::english()
     // The daemon's own names, as its usage text and the schemes source give them.
     for (int i = 0; i < SCHEME_COUNT; ++i)
         pack.schemes.name[i] = QString::fromLatin1(schemeNames[i]);
+    pack.minText = QString::fromLatin1(" min");
+    pack.maxText = QString::fromLatin1("max ");
+    pack.ok = QString::fromLatin1("OK");
+    pack.noMicrophone = QString::fromLatin1("No microphone.\nStart a sound server (PulseAudio or "
+                                            "PipeWire), or name a source in EZX_MIC.");
+    pack.daemonEnded = QString::fromLatin1("The daemon stopped at once: no lights, or no schemes "
+                                           "file beside it.\nRun glowrad in a terminal to see why.");
+    pack.languageType = QString::fromLatin1("en-us");
     return pack;
 }
 
@@ -41,5 +49,14 @@ langPack langPack::russian()
                                      "Биения", "Мания", "Чужой", "Элементы", "Акустика"};
     for (int i = 0; i < 10; ++i)
         pack.schemes.name[i] = QString::fromUtf8(schemes[i]);
+    pack.minText = QString::fromUtf8(" мин");
+    pack.maxText = QString::fromUtf8("макс ");
+    pack.ok = QString::fromUtf8("ОК");
+    pack.noMicrophone = QString::fromUtf8("Нет микрофона.\nЗапустите звуковой сервер (PulseAudio "
+                                          "или PipeWire) или укажите источник в EZX_MIC.");
+    pack.daemonEnded = QString::fromUtf8("Демон сразу остановился: нет подсветки или файла "
+                                         "схем рядом с ним.\nЗапустите glowrad в терминале, "
+                                         "чтобы узнать причину.");
+    pack.languageType = QString::fromLatin1("ru");
     return pack;
 }

@@ -30,4 +30,13 @@ public:
     QString yes;
     QString no;
     styles schemes;
+    // The ends of the sensitivity slider.
+    QString minText;
+    QString maxText;
+    // The notices and their button.
+    QString ok;
+    QString noMicrophone;
+    QString daemonEnded;
+    // The language type its soft keys speak (see ZResource::setLanguage).
+    QString languageType;
 };

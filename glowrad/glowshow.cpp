@@ -193,6 +193,26 @@ bool play(const SchemeEntry &scheme, bool demo)
     }
 }
 
+// Standard output keeps the phone's own lines; the advice goes to standard error. A daemon with
+// one light of the two plays on it alone; with none it has nothing to do.
+void explainMissingLights()
+{
+    if (fb >= 0 && kl >= 0)
+        return;
+    if (fb < 0 && kl < 0)
+        std::fputs("glowrad: no light to play on: EZX_LIGHTS chooses the lights (phone, sysfs or "
+                   "sim:FILE; see glowrad(1))\n",
+                   stderr);
+    else if (fglow >= 0)
+        std::fputs(kl < 0 ? "glowrad: no keypad light: the schemes play on the backlight alone\n"
+                          : "glowrad: no backlight: the schemes play on the keypad light alone\n",
+                   stderr);
+    const std::string hint = lightsHint(fb < 0, kl < 0);
+    if (!hint.empty())
+        std::fprintf(stderr, "glowrad: hint: %s\n", hint.c_str());
+    std::fflush(stderr);
+}
+
 }  // namespace
 
 void sigexit(int)
@@ -222,22 +242,23 @@ void installSigexit()
 
 const ShowClock monotonicShowClock = {monotonicNs, waitInPpoll};
 
-void glowshow(int scheme, bool demo, const ShowClock &clock)
+int glowshow(int scheme, bool demo, const ShowClock &clock)
 {
     showClock = &clock;
     fb = lightOpen(LIGHT_NODE_FB, O_RDONLY);
     kl = lightOpen(LIGHT_NODE_KEYPAD, O_RDONLY | O_NONBLOCK);
     // Non-blocking: a named pipe in the schemes file's place would hold the open forever.
     fglow = ::open(argv0.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fb < 0 || kl < 0 || fglow < 0) {
-        if (fb < 0)
-            say("Can't open /dev/fb0");
-        if (kl < 0)
-            say("Can't open /dev/keylight");
-        if (fglow < 0)
-            say("Can't open schemes file");
-        return;
-    }
+    if (fb < 0)
+        say("Can't open /dev/fb0");
+    if (kl < 0)
+        say("Can't open /dev/keylight");
+    if (fglow < 0)
+        say("Can't open schemes file");
+    explainMissingLights();
+    if ((fb < 0 && kl < 0) || fglow < 0)
+        return 1;
+    // A light that did not open (-1) refuses every request quietly: playback sends on.
 
     SETUP_SET_Manager settings(AM_Global::APP_LIGHTSHOW, false);
     settings.getSettingInfo(QString::fromLatin1(SYSTEM_CONFIG_GROUP),
@@ -253,4 +274,5 @@ void glowshow(int scheme, bool demo, const ShowClock &clock)
     restoreAndClose();
     if (done)
         say("Done");
+    return 0;
 }

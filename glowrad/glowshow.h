@@ -30,6 +30,8 @@ struct ShowClock
 extern const ShowClock monotonicShowClock;  // monotonicNs() and ppoll
 
 // Opens the lights and the schemes file, then plays `scheme`: once in demo mode, else while a
-// call rings, for as long as the daemon runs. Returns after a demo, a signal or a failure to
-// open; every outcome has been reported on standard output.
-void glowshow(int scheme, bool demo, const ShowClock &clock = monotonicShowClock);
+// call rings, for as long as the daemon runs. With one of the two lights missing it plays on
+// the other alone. Returns the exit status: 0 after a demo or a signal, 1 when it could not
+// start (no light at all, no schemes file); every outcome has been reported on standard
+// output, and what to do about a missing light on standard error.
+int glowshow(int scheme, bool demo, const ShowClock &clock = monotonicShowClock);

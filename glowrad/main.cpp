@@ -31,6 +31,5 @@ int main(int argc, char **argv)
     // Should the daemon be killed mid-scheme, its guard brings the lights back.
     startLightGuard();
     argv0 = invocation + ".sch";
-    glowshow(line.scheme, line.demo);
-    return 0;
+    return glowshow(line.scheme, line.demo);
 }

@@ -7,6 +7,7 @@
 #include "phonepath.h"
 #include "popupmenu.h"
 #include "procfs.h"
+#include "resources.h"
 #include "safekill.h"
 #include "utilcst.h"
 #include "zmessagebox.h"
@@ -78,6 +79,8 @@ MainWindow::MainWindow(const QString &programFolder)
     title->setScaledContents(true);
     setTitleBarWidget(title);
 
+    // Every text of procwarden is English: so are its soft keys, whatever the phone's language.
+    ZResource::setLanguage(QStringLiteral("en-us"));
     cst = new UTIL_CST(this, QString(), QStringLiteral("CST_Menu"), QStringLiteral("CST_Exit"));
     setCSTWidget(cst);
     connect(cst->getRightBtn(), SIGNAL(clicked()), qApp, SLOT(slotQuickQuit()));

@@ -39,6 +39,13 @@ int lightOpen(const char *node, int flags)
     return lights().open(node, flags);
 }
 
+std::string lightsHint(bool backlightMissing, bool keypadMissing)
+{
+    if (!backlightMissing && !keypadMissing)
+        return std::string();
+    return lights().hint(backlightMissing, keypadMissing);
+}
+
 int lightRequest(int fd, unsigned long request, unsigned long arg)
 {
     return lights().request(fd, request, arg);

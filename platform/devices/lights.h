@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include <string>
+
 // The keypad light (/dev/keylight) and the framebuffer (/dev/fb0), whose driver also runs the
 // display backlight. Programs open the nodes by their phone names and send the phone's
 // requests; the backend behind these calls is chosen once per process from EZX_LIGHTS:
@@ -28,6 +30,10 @@ constexpr const char *LIGHT_NODE_FB = "/dev/fb0";
 constexpr const char *LIGHT_NODE_KEYPAD = "/dev/keylight";
 
 int lightOpen(const char *node, int flags);
+// One line on how to come by the lights that failed to open, for the message that reports
+// them: "set EZX_LIGHTS=sysfs ..." for the phone's nodes on a desktop, the sysfs variables for
+// a device /sys lacks; empty when there is nothing to add.
+std::string lightsHint(bool backlightMissing, bool keypadMissing);
 int lightRequest(int fd, unsigned long request, unsigned long arg);
 int lightRequest(int fd, unsigned long request, void *arg);
 int lightClose(int fd);
@@ -40,6 +46,8 @@ public:
     virtual int open(const char *node, int flags) = 0;
     virtual int request(int fd, unsigned long request, unsigned long arg) = 0;
     virtual int close(int fd) = 0;
+    // See lightsHint().
+    virtual std::string hint(bool, bool) const { return std::string(); }
     // The backlight's level (0-100) when the backend was made, where it can tell.
     virtual bool levelAtStart(unsigned int *) const { return false; }
     // See startLightGuard() in lightguard.h.

@@ -21,6 +21,11 @@ public:
         return ::ioctl(fd, request, arg);
     }
     int close(int fd) override { return ::close(fd); }
+    std::string hint(bool, bool) const override
+    {
+        return "not a phone? set EZX_LIGHTS=sysfs on a desktop or laptop (the lights of /sys/class), "
+               "or EZX_LIGHTS=sim:FILE to simulate them";
+    }
 };
 
 }  // namespace

@@ -297,6 +297,15 @@ public:
         return !saved.empty() && guard.start(saved, !lit.empty());
     }
 
+    std::string hint(bool backlightMissing, bool) const override
+    {
+        if (backlightMissing)
+            return "no backlight in /sys/class/backlight (EZX_BACKLIGHT=NAME names one); "
+                   "EZX_LIGHTS=sim:FILE simulates the lights";
+        return "no keyboard LED (*kbd_backlight) in /sys/class/leds: EZX_KEYLIGHT=NAME names one, "
+               "EZX_KEYLIGHT=none does without";
+    }
+
     bool levelAtStart(unsigned int *level) const override
     {
         if (startLevel < 0)

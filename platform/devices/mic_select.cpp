@@ -23,9 +23,10 @@ MicSource *selectMic(unsigned int rate)
         if (MicSource *server =
                 openPulseMic(pulse && choice[5] ? choice + 6 : nullptr, rate, PULSE_CONNECT_TIMEOUT_MS))
             return server;
-        // Asked for by name, the server's absence is a failure; by default it is quiet.
-        if (pulse)
-            return nullptr;
+        // No server is no microphone: silence is only what is asked for by name.
+        return nullptr;
     }
-    return makeSilentMic();
+    if (std::strcmp(choice, "silence") == 0)
+        return makeSilentMic();
+    return nullptr;
 }

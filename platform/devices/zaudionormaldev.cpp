@@ -33,7 +33,7 @@ int ZAudioNormalDev::read(short *buffer, unsigned int count)
         std::memset(buffer + filled, 0, (count - filled) * sizeof(short));
     if (!source || !source->paced())
         pace(count);
-    return source ? int(count) : -1;
+    return source ? int(filled) : -1;
 }
 
 int ZAudioNormalDev::close()

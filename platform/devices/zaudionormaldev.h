@@ -17,7 +17,7 @@ class MicSource;
 //   pulse         the default source of the PulseAudio or PipeWire server (mic_pulse.cpp)
 //   pulse:SOURCE  that source of the server, e.g. a sink's ".monitor"
 //   silence       silence
-//   (unset)       the server's default source when a server answers, else silence
+//   (unset)       the server's default source when a server answers, else none: open() fails
 // Every source is paced in real time: a read of n samples returns n / rate seconds after the
 // previous one ended, so a reader loop never spins, not even on a device that failed to open
 // or was closed (it then gets silence and -1).
@@ -30,8 +30,10 @@ public:
     ZAudioNormalDev(const ZAudioNormalDev &) = delete;
     ZAudioNormalDev &operator=(const ZAudioNormalDev &) = delete;
 
-    int open();                                   // 0, or -1 when the source cannot be opened
-    int read(short *buffer, unsigned int count);  // count samples; returns count, or -1 (silence)
+    int open();  // 0, or -1 when the source cannot be opened
+    // Fills count samples; returns how many came from the source (the rest, up to count, is
+    // silence: a file that has run out, a server gone), or -1 when the device is not open.
+    int read(short *buffer, unsigned int count);
     int close();
     bool isOpen() const;
 

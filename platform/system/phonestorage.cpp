@@ -68,7 +68,7 @@ bool startsWithLanguage(const std::string &locale, const char *language)
         if (std::tolower(static_cast<unsigned char>(locale[i])) != language[i])
             return false;
     }
-    // "en", "en_GB.UTF-8", "ru_RU@...", but not "eng" or "rue".
+    // "zh", "zh_TW.UTF-8", "ru_RU@...", but not "zha" or "rue".
     return locale.size() == n || locale[n] == '_' || locale[n] == '.' || locale[n] == '@' || locale[n] == '-';
 }
 
@@ -76,11 +76,13 @@ bool startsWithLanguage(const std::string &locale, const char *language)
 
 std::string languageTypeForLocale(const std::string &locale)
 {
-    if (startsWithLanguage(locale, "en"))
-        return "en-us";
+    // The phone speaks Chinese, English and Russian; whoever reads neither Chinese nor Russian
+    // is better served by English (C and POSIX are English too).
+    if (startsWithLanguage(locale, "zh"))
+        return "zh-cn";
     if (startsWithLanguage(locale, "ru"))
         return "ru";
-    return DEFAULT_LANGUAGE_TYPE;
+    return "en-us";
 }
 
 std::string messagesLocale()

@@ -16,8 +16,8 @@ bool preparePhoneStorage();
 // The same below an explicit storage root, for a given language type.
 bool preparePhoneStorageIn(const std::string &root, const std::string &languageType);
 
-// The phone's language type for a locale name such as "ru_RU.UTF-8": "en-us" for English,
-// "ru" for Russian, "zh-cn" (the phone's own language) for everything else.
+// The phone's language type for a locale name such as "ru_RU.UTF-8": "zh-cn" for any Chinese,
+// "ru" for Russian, "en-us" for everything else (C, POSIX and an unset locale included).
 std::string languageTypeForLocale(const std::string &locale);
 
 // The locale that messages are shown in: LC_ALL, else LC_MESSAGES, else LANG.

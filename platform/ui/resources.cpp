@@ -7,6 +7,30 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QStyle>
+#include <QWidget>
+
+namespace {
+
+// Null: the phone's language.
+QString programLanguage;
+
+}  // namespace
+
+void ZResource::setLanguage(const QString &languageType)
+{
+    programLanguage = languageType;
+    if (!qApp)
+        return;
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        QEvent change(QEvent::LanguageChange);
+        QCoreApplication::sendEvent(window, &change);
+    }
+}
+
+QString ZResource::language()
+{
+    return programLanguage.isNull() ? languageType() : programLanguage;
+}
 
 bool ZResource::isText(const QString &name)
 {
@@ -27,7 +51,7 @@ QString ZResource::text(const QString &name)
     for (const Caption &c : captions) {
         if (name != QLatin1String(c.name))
             continue;
-        const QString language = languageType();
+        const QString language = ZResource::language();
         if (language.startsWith(QLatin1String("zh")))
             return QString::fromUtf8(c.chinese);
         if (language.startsWith(QLatin1String("ru")))

@@ -6,7 +6,8 @@
 class ZPushButton;
 
 // The soft-key bar: left, middle and right keys side by side. The side keys take their
-// captions from resources ("CST_Menu", "CST_Exit"); the middle one shows its text.
+// captions from resources ("CST_Menu", "CST_Exit"), again whenever the program's language
+// changes (ZResource::setLanguage); the middle one shows its text.
 class UTIL_CST : public QWidget
 {
     Q_OBJECT
@@ -20,9 +21,12 @@ public:
     ZPushButton *getRightBtn() const { return right; }
 
 protected:
+    void changeEvent(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    QString leftResource;
+    QString rightResource;
     ZPushButton *left;
     ZPushButton *mid;
     ZPushButton *right;

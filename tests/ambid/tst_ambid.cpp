@@ -189,9 +189,12 @@ void TestAmbid::missingFramebufferStopsStart()
     QProcess process;
     runToEnd(&process, {}, env);
     QCOMPARE(process.exitCode(), 1);
+    // The phone's message, and how to come by lights on a machine that is not the phone.
     QCOMPARE(QString::fromLocal8Bit(process.readAllStandardError()),
              "main(): Could not open framebuffer device " + tree->path()
-                 + "/dev/fb0: No such file or directory\n");
+                 + "/dev/fb0: No such file or directory\n"
+                   "main(): hint: not a phone? set EZX_LIGHTS=sysfs on a desktop or laptop (the lights of "
+                   "/sys/class), or EZX_LIGHTS=sim:FILE to simulate them\n");
     QVERIFY(!QFile::exists(tree->filePath("var/run/ambid.pid")));
 }
 

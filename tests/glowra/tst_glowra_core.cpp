@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "blockanalysis.h"
 #include "daemoncommands.h"
+#include "daemonwatch.h"
 #include "panelsettings.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
+#include <unistd.h>
 #include <vector>
 
 using Block = std::vector<short>;
@@ -31,6 +34,7 @@ private slots:
     void daemonCommands_data();
     void daemonCommands();
     void overlongPathIsRefused();
+    void daemonsAreTheUsersProcessesNamedGlowrad();
 };
 
 void TestPanelCore::measureBlocks_data()
@@ -161,8 +165,6 @@ void TestPanelCore::daemonCommands()
     QCOMPARE(QString::fromUtf8(sfsname), panel + ".conf");
     QCOMPARE(QString::fromStdString(daemonCommand(sfdname, 4)), demo);
     QCOMPARE(QString::fromStdString(daemonCommand(sfdsname, 4)), daemon);
-    QCOMPARE(QString::fromUtf8(stopDaemonCommand),
-             QStringLiteral("kill `ps -eo pid,ucmd | grep glowrad` > /dev/null 2> /dev/null"));
 }
 
 void TestPanelCore::overlongPathIsRefused()
@@ -176,6 +178,35 @@ void TestPanelCore::overlongPathIsRefused()
     QCOMPARE(sfdname[0], '\0');
     // Quoting and '%' doubling count against the limit too.
     QVERIFY(!setInvocationPath(("/" + std::string(200, '%') + "/glowra").c_str()));
+}
+
+void TestPanelCore::daemonsAreTheUsersProcessesNamedGlowrad()
+{
+    // A /proc of stat lines as the kernel writes them: "PID (NAME) STATE ...".
+    QTemporaryDir proc;
+    const auto process = [&proc](int pid, const QByteArray &stat) {
+        QDir(proc.path()).mkdir(QString::number(pid));
+        QFile file(proc.filePath(QString::number(pid) + "/stat"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray::number(pid) + " " + stat + " 1 1 0\n");
+    };
+    process(101, "(glowrad) S");
+    process(102, "(glowrad) Z");          // ended, not yet reaped
+    process(103, "(glowrad-schemec) R");  // a name that only holds the daemon's
+    process(104, "(glowra) S");
+    process(105, "(x) (glowrad) S");  // a name with ")" and blanks
+    process(106, "(glowrad");         // cut short
+    process(107, "(glowrad) D");
+    QDir(proc.path()).mkdir("self");
+    std::vector<int> found = runningDaemons(proc.path().toStdString(), ::getuid());
+    std::sort(found.begin(), found.end());
+    QCOMPARE(found, (std::vector<int>{101, 107}));
+    if (::getuid() == 0) {
+        // Another user's glowrad is not ours to report on.
+        QVERIFY(::chown(QFile::encodeName(proc.filePath("107")).constData(), 65534, 65534) == 0);
+        QCOMPARE(runningDaemons(proc.path().toStdString(), ::getuid()), std::vector<int>{101});
+    }
+    QVERIFY(runningDaemons(proc.filePath("missing").toStdString(), ::getuid()).empty());
 }
 
 QTEST_GUILESS_MAIN(TestPanelCore)

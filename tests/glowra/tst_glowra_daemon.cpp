@@ -3,26 +3,37 @@
 #include "glowgui.h"
 #include "modal.h"
 #include "phonetree.h"
+#include "pidnamespace.h"
 #include "popupmenu.h"
 #include "simlights.h"
 #include "zapplication.h"
 #include "zmessagebox.h"
 
 #include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QtTest>
-#include <sys/prctl.h>
+#include <csignal>
+#include <spawn.h>
 #include <sys/wait.h>
+
+extern char **environ;
 
 namespace {
 
-QString daemonPath()
+QString binDir()
 {
-    return qEnvironmentVariable("EZX_TEST_BIN_DIR") + "/glowrad";
+    return qEnvironmentVariable("EZX_TEST_BIN_DIR");
 }
 
-// Command lines of the live glowrad processes started from the build's bin folder. The test
-// adopts the daemons that the shell leaves behind and reaps them as a desktop's init would, so
-// that no dead glowrad lingers in the process list that the stop command reads.
+QString daemonPath()
+{
+    return binDir() + "/glowrad";
+}
+
+// Command lines of the live glowrad processes started from the build's bin folder. The test is
+// the first process of its namespace: it adopts the daemons the shell leaves behind and reaps
+// them, so that no dead glowrad lingers in the process list the stop command reads.
 QStringList glowrads()
 {
     while (::waitpid(-1, nullptr, WNOHANG) > 0) {}
@@ -45,9 +56,44 @@ QStringList glowrads()
     return found;
 }
 
+pid_t spawn(const QStringList &command)
+{
+    QList<QByteArray> bytes;
+    for (const QString &arg : command)
+        bytes << QFile::encodeName(arg);
+    std::vector<char *> argv;
+    for (QByteArray &arg : bytes)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    pid_t child = 0;
+    return posix_spawnp(&child, argv[0], nullptr, nullptr, argv.data(), environ) == 0 ? child : -1;
+}
+
+bool alive(pid_t pid)
+{
+    return ::waitpid(pid, nullptr, WNOHANG) == 0;
+}
+
+// The exit status of a child once it has ended, -1 when it has not within ms.
+int exitStatus(pid_t pid, int ms = 10000)
+{
+    int status = 0;
+    if (!QTest::qWaitFor([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }, ms))
+        return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// The command name /proc shows for pid, once it has started its program.
+QByteArray commandName(pid_t pid)
+{
+    QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
+    return comm.open(QIODevice::ReadOnly) ? comm.readAll().trimmed() : QByteArray();
+}
+
 }  // namespace
 
-// The panel in this process driving the real glowrad beside it, through the real shell.
+// The panel's daemon control with the real glowrad and the real shells. Everything runs in a
+// private pid namespace, where the stop command can end nothing the test did not start.
 class TestDaemonControl : public QObject
 {
     Q_OBJECT
@@ -55,22 +101,23 @@ private slots:
     void initTestCase();
     void cleanup();
     void demonstratesStartsAndStopsRealDaemon();
+    void stopEndsEveryDaemonAndNothingElse_data();
+    void stopEndsEveryDaemonAndNothingElse();
+    void daemonThatEndsAtOnceIsReported();
 };
 
 void TestDaemonControl::initTestCase()
 {
-    QVERIFY(::prctl(PR_SET_CHILD_SUBREAPER, 1) == 0);
+    if (!inPrivatePidNamespace())
+        QSKIP("needs a private pid namespace (unshare as root, or user namespaces)");
+    QVERIFY(QFile::exists(daemonPath()));
+    qputenv("EZX_CALL", "none");
 }
 
 void TestDaemonControl::cleanup()
 {
-    // Under dash the stop command ends only the first glowrad it lists (kill gives up at the
-    // first name among the numbers), so after a failure it may take a few rounds.
-    const auto stopAll = [] {
-        runShell(stopDaemonCommand);
-        return glowrads().isEmpty();
-    };
-    QTRY_VERIFY(stopAll());
+    runShell(stopDaemonCommand);
+    QTRY_VERIFY(glowrads().isEmpty());
     QCOMPARE(modalTimeouts(), 0);
 }
 
@@ -78,9 +125,8 @@ void TestDaemonControl::demonstratesStartsAndStopsRealDaemon()
 {
     PhoneTree phone;
     phone.write("/ezx_user/download/appwrite/setup/ezx_system.cfg", "[SYS_SYSTEM_SET]\nBrightness = 40\n");
-    QVERIFY(QFile::exists(daemonPath()));
-    QVERIFY(setInvocationPath(
-        QFile::encodeName(qEnvironmentVariable("EZX_TEST_BIN_DIR") + "/glowra").constData()));
+    QVERIFY(QFile::link("/proc", phone.path("/proc")));
+    QVERIFY(setInvocationPath(QFile::encodeName(binDir() + "/glowra").constData()));
     glowGUI w;
     auto *schemes = w.findChild<PopupMenu *>("schemeMenu");
     const QString demo = daemonPath() + " 4 d", daemon = daemonPath() + " 4";
@@ -93,7 +139,8 @@ void TestDaemonControl::demonstratesStartsAndStopsRealDaemon()
     QTRY_VERIFY_WITH_TIMEOUT(glowrads().isEmpty(), 10000);
     QVERIFY(lightLog().contains("/dev/fb0 0x461b 40"));
 
-    // "Yes" while the demo plays: the demo ends, the daemon runs on.
+    // "Yes" while the demo plays: the demo ends, the daemon runs on, and a second later the
+    // panel finds it running and says nothing.
     whenModal([demo](QWidget *box) {
         if (!QTest::qWaitFor([demo] { return glowrads() == QStringList{demo}; }))
             qWarning("the demo did not show up");
@@ -101,6 +148,8 @@ void TestDaemonControl::demonstratesStartsAndStopsRealDaemon()
     });
     schemes->activateItem(4);
     QTRY_COMPARE(glowrads(), QStringList{daemon});
+    QTRY_VERIFY(!w.findChild<QTimer *>("daemonCheck")->isActive());
+    QVERIFY(!w.findChild<ZMessageBox *>("daemonEndedBox"));
 
     // "Stop daemon" ends it, and it puts the user's brightness back.
     clearLightLog();
@@ -109,9 +158,84 @@ void TestDaemonControl::demonstratesStartsAndStopsRealDaemon()
     QTRY_VERIFY(lightLog().contains("/dev/fb0 0x461b 40"));
 }
 
+void TestDaemonControl::stopEndsEveryDaemonAndNothingElse_data()
+{
+    QTest::addColumn<QString>("shell");
+    // dash's kill gives up at the first word that is not a number, bash's goes on.
+    QTest::newRow("dash") << "dash";
+    QTest::newRow("bash") << "bash";
+}
+
+void TestDaemonControl::stopEndsEveryDaemonAndNothingElse()
+{
+    QFETCH(QString, shell);
+    if (QStandardPaths::findExecutable(shell).isEmpty())
+        QSKIP("the shell is not installed");
+    PhoneTree phone;
+    QTemporaryDir dir;
+    // Names that hold "glowrad" but are not the daemon, and the panel: stand-ins that sleep.
+    const QStringList bystanders{"glowrad-schemec", "glowra", "glowrad x", "xglowrad"};
+    for (const QString &name : bystanders)
+        QVERIFY(QFile::link(QStandardPaths::findExecutable("sleep"), dir.filePath(name)));
+
+    clearLightLog();
+    const pid_t daemons[2] = {spawn({daemonPath(), "1"}), spawn({daemonPath(), "2"})};
+    QList<pid_t> spared;
+    for (const QString &name : bystanders) {
+        spared << spawn({dir.filePath(name), "60"});
+        QTRY_COMPARE(commandName(spared.last()), name.toUtf8());
+    }
+    // A glowrad of another user, where the test may make one.
+    if (::getuid() == 0 && !QStandardPaths::findExecutable("setpriv").isEmpty()) {
+        QVERIFY(QFile::link(QStandardPaths::findExecutable("sleep"), dir.filePath("glowrad")));
+        const pid_t other = spawn(
+            {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", dir.filePath("glowrad"), "60"});
+        if (QTest::qWaitFor([other] { return commandName(other) == "glowrad" || !alive(other); })
+            && alive(other))
+            spared << other;
+        else
+            qInfo("no other user here: that case is left out");
+    }
+    // Both daemons run once both have opened their lights.
+    QTRY_COMPARE(lightLog().count("open /dev/keylight"), 2);
+
+    QCOMPARE(exitStatus(spawn({shell, "-c", QString::fromUtf8(stopDaemonCommand)})), 0);
+
+    for (pid_t daemon : daemons)
+        QCOMPARE(exitStatus(daemon), 0);  // ended by SIGTERM, lights restored
+    QCOMPARE(lightLog().count("close /dev/fb0"), 2);
+    for (pid_t pid : spared) {
+        QVERIFY2(alive(pid), commandName(pid).constData());
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+    }
+}
+
+void TestDaemonControl::daemonThatEndsAtOnceIsReported()
+{
+    PhoneTree phone;
+    QVERIFY(QFile::link("/proc", phone.path("/proc")));
+    // A daemon without its schemes file, which cannot start.
+    QTemporaryDir dir;
+    QVERIFY(QFile::link(daemonPath(), dir.filePath("glowrad")));
+    QVERIFY(setInvocationPath(QFile::encodeName(dir.filePath("glowra")).constData()));
+    glowGUI w;
+    answerMessageBox(0);
+    QVERIFY(w.findChild<PopupMenu *>("schemeMenu")->activateItem(3));
+    QCOMPARE(modalTimeouts(), 0);
+
+    ZMessageBox *box = nullptr;
+    QTRY_VERIFY_WITH_TIMEOUT((box = w.findChild<ZMessageBox *>("daemonEndedBox")) && box->isVisible(), 10000);
+    QVERIFY2(box->text().startsWith("The daemon stopped at once"), qPrintable(box->text()));
+    QCOMPARE(box->button(0)->text(), QStringLiteral("OK"));
+    box->button(0)->click();
+    QTRY_VERIFY(!w.findChild<ZMessageBox *>("daemonEndedBox"));
+}
+
 int main(int argc, char **argv)
 {
     useSimLights(argv);
+    usePrivatePidNamespace(argv);
     ZApplication app(argc, argv, 1);
     TestDaemonControl test;
     const int result = QTest::qExec(&test, argc, argv);

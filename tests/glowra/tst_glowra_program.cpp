@@ -17,6 +17,7 @@ private slots:
     void signalStopsFlasherWithoutSaving();
     void settingsSurviveRestart();
     void overlongPathIsRefused();
+    void missingLightIsToldAtStart();
 
 private:
     void start(QProcess &panel, const QString &script, const QString &linkFolder = QString());
@@ -42,6 +43,7 @@ void TestProgram::start(QProcess &panel, const QString &script, const QString &l
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("EZX_ROOT", dir->path());
     env.insert("EZX_LIGHTS", "sim:" + dir->filePath("lights.log"));
+    env.insert("EZX_MIC", "silence");
     env.insert("EZX_UI_SCRIPT", script);
     panel.setProcessEnvironment(env);
     panel.start(link, {});
@@ -101,6 +103,18 @@ void TestProgram::overlongPathIsRefused()
     QCOMPARE(panel.exitCode(), 1);
     QVERIFY(panel.readAllStandardError().contains("too long"));
     QVERIFY(!QFile::exists(deep + "/glowra.conf"));
+}
+
+void TestProgram::missingLightIsToldAtStart()
+{
+    qputenv("EZX_SIM_MISSING", "/dev/keylight");
+    QProcess panel;
+    start(panel, "quit 0");
+    qunsetenv("EZX_SIM_MISSING");
+    QVERIFY(panel.waitForFinished(10000));
+    QCOMPARE(panel.exitCode(), 0);
+    QVERIFY(panel.readAllStandardError().contains(
+        "glowra: Can't open /dev/keylight: no keypad light to flash\n"));
 }
 
 QTEST_GUILESS_MAIN(TestProgram)

@@ -14,7 +14,9 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QSlider>
+#include <QTimer>
 #include <QtTest>
 #include <memory>
 
@@ -52,6 +54,9 @@ private slots:
     void sensitivityKeysStopAtTheEnds_data();
     void sensitivityKeysStopAtTheEnds();
     void runningLocksSchemesAndSwitchesToRussian();
+    void badgeShowsOnlyWhileSoundArrives();
+    void startWithoutMicrophoneLeavesTheLights_data();
+    void startWithoutMicrophoneLeavesTheLights();
     void schemeCommands_data();
     void schemeCommands();
     void quotedPathStartsTheRightFile();
@@ -172,8 +177,13 @@ void TestWindow::runningLocksSchemesAndSwitchesToRussian()
     mid->click();
     SimLightState lights{};
     QVERIFY(glowO.runned() && lightSimState(&lights) && !lights.backlightOn);
-    // The title shows that the microphone listens, and keeps its own text.
-    QVERIFY(!micMarker->isHidden());
+    // Silence is no sound heard: no badge, also once the worker has judged a few blocks. The
+    // title keeps its own text.
+    const int started = lightLog().size();
+    QTRY_VERIFY(lightLog().size() > started + 6);
+    QSignalSpy tick(child<QTimer>(w, "refreshTimer"), &QTimer::timeout);
+    QVERIFY(tick.wait());
+    QVERIFY(micMarker->isHidden());
     QCOMPARE(child<QLabel>(w, "title")->text(), QStringLiteral(" Glowra"));
     QCOMPARE(fl_fbbr.load(), 70);
     QCOMPARE(mid->text(), QStringLiteral("Stop"));
@@ -192,6 +202,64 @@ void TestWindow::runningLocksSchemesAndSwitchesToRussian()
     QCOMPARE(mid->text(), QString::fromUtf8("Старт"));
     QVERIFY(menu->isItemEnabled(3));
     QVERIFY(micMarker->isHidden());
+}
+
+void TestWindow::badgeShowsOnlyWhileSoundArrives()
+{
+    // A third of a second of sound, then the file has run out.
+    QFile sound(phone->root() + "/sound.raw");
+    QVERIFY(sound.open(QIODevice::WriteOnly));
+    sound.write(QByteArray(2 * 8000 / 3, '\x10'));
+    sound.close();
+    qputenv("EZX_MIC", "file:" + QFile::encodeName(sound.fileName()));
+    glowGUI w;
+    auto *micMarker = child<QLabel>(w, "micMarker");
+    child<ZPushButton>(w, "cstMidBtn")->click();
+    QTRY_VERIFY(!micMarker->isHidden());
+    QTRY_VERIFY(micMarker->isHidden());
+    QVERIFY(glowO.runned());
+    child<ZPushButton>(w, "cstMidBtn")->click();
+    qputenv("EZX_MIC", "silence");
+}
+
+void TestWindow::startWithoutMicrophoneLeavesTheLights_data()
+{
+    QTest::addColumn<QByteArray>("mic");  // null: unset
+    QTest::addColumn<bool>("russian");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("no_sound_server") << QByteArray() << false << "No microphone.";
+    QTest::newRow("no_such_file") << QByteArray("file:/nonexistent/mic.raw") << false << "No microphone.";
+    QTest::newRow("no_sound_server_russian") << QByteArray() << true << "Нет микрофона.";
+}
+
+void TestWindow::startWithoutMicrophoneLeavesTheLights()
+{
+    QFETCH(QByteArray, mic);
+    QFETCH(bool, russian);
+    QFETCH(QString, said);
+    const QByteArray server = qgetenv("PULSE_SERVER");
+    qputenv("PULSE_SERVER", "unix:" + QFile::encodeName(phone->root()) + "/no-server-here");
+    if (mic.isNull())
+        qunsetenv("EZX_MIC");
+    else
+        qputenv("EZX_MIC", mic);
+    glowGUI w;
+    if (russian)
+        w.lang1();
+    clearLightLog();
+    QString text;
+    answerMessageBox(0, &text);
+    child<ZPushButton>(w, "cstMidBtn")->click();
+    qputenv("EZX_MIC", "silence");
+    qputenv("PULSE_SERVER", server);
+
+    QVERIFY2(text.startsWith(said), qPrintable(text));
+    QVERIFY(text.contains("EZX_MIC"));
+    QVERIFY(!glowO.runned());
+    QCOMPARE(lightLog(), QStringList());
+    QCOMPARE(child<ZPushButton>(w, "cstMidBtn")->text(), russian ? QString::fromUtf8("Старт") : "Start");
+    QVERIFY(child<PopupMenu>(w, "mainMenu")->isItemEnabled(3));
+    QVERIFY(child<QLabel>(w, "micMarker")->isHidden());
 }
 
 void TestWindow::schemeCommands_data()

@@ -110,6 +110,12 @@ QString DaemonRig::output()
     return QString::fromLocal8Bit(stdoutSoFar);
 }
 
+QString DaemonRig::errorOutput()
+{
+    stderrSoFar += process.readAllStandardError();
+    return QString::fromLocal8Bit(stderrSoFar);
+}
+
 bool DaemonRig::waitForOutput(const QString &text, int ms)
 {
     QElapsedTimer clock;

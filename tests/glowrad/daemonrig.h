@@ -33,7 +33,8 @@ public:
     bool waitForEnd(int ms = 15000);
     void signal(int number);
     qint64 pid() const;
-    QString output();  // standard output so far
+    QString output();       // standard output so far
+    QString errorOutput();  // standard error so far
     bool waitForOutput(const QString &text, int ms = 10000);
     int exitCode() const;
 
@@ -47,6 +48,7 @@ private:
     QProcess process;
     QProcessEnvironment environment;
     QByteArray stdoutSoFar;
+    QByteArray stderrSoFar;
 };
 
 QByteArray schemesFile(const std::vector<std::vector<SchemeStep>> &schemes);

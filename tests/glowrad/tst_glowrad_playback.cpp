@@ -18,6 +18,8 @@ private slots:
     void commandLine();
     void openFailures_data();
     void openFailures();
+    void oneLightPlaysAlone_data();
+    void oneLightPlaysAlone();
     void damagedSchemesFiles_data();
     void damagedSchemesFiles();
 };
@@ -152,18 +154,23 @@ void TestPlayback::openFailures_data()
     QTest::addColumn<QString>("missingNodes");
     QTest::addColumn<bool>("schemesFile");
     QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("said");  // on standard error
+    QTest::addColumn<int>("status");
     QTest::addColumn<QStringList>("log");
 
+    const QString noLight = QStringLiteral("glowrad: no light to play on: EZX_LIGHTS chooses the lights "
+                                           "(phone, sysfs or sim:FILE; see glowrad(1))\n");
     QTest::newRow("framebuffer_and_schemes")
         << "/dev/fb0" << false << "Can't open /dev/fb0\nCan't open schemes file\n"
-        << QStringList{"open /dev/keylight"};
+        << "" << 1 << QStringList{"open /dev/keylight"};
     QTest::newRow("everything") << "/dev/fb0,/dev/keylight" << false
                                 << "Can't open /dev/fb0\nCan't open /dev/keylight\nCan't open schemes file\n"
-                                << QStringList();
-    QTest::newRow("keypad_light") << "/dev/keylight" << true << "Can't open /dev/keylight\n"
-                                  << QStringList{"open /dev/fb0"};
+                                << noLight << 1 << QStringList();
+    QTest::newRow("both_lights") << "/dev/fb0,/dev/keylight" << true
+                                 << "Can't open /dev/fb0\nCan't open /dev/keylight\n"
+                                 << noLight << 1 << QStringList();
     QTest::newRow("schemes_file") << "" << false << "Can't open schemes file\n"
-                                  << QStringList{"open /dev/fb0", "open /dev/keylight"};
+                                  << "" << 1 << QStringList{"open /dev/fb0", "open /dev/keylight"};
 }
 
 void TestPlayback::openFailures()
@@ -171,6 +178,8 @@ void TestPlayback::openFailures()
     QFETCH(QString, missingNodes);
     QFETCH(bool, schemesFile);
     QFETCH(QString, output);
+    QFETCH(QString, said);
+    QFETCH(int, status);
     QFETCH(QStringList, log);
 
     DaemonRig rig;
@@ -180,10 +189,51 @@ void TestPlayback::openFailures()
     rig.setEnvironment(QStringLiteral("EZX_SIM_MISSING"), missingNodes);
     rig.start({QStringLiteral("0"), QStringLiteral("d")});
     QVERIFY(rig.waitForEnd());
-    QCOMPARE(rig.exitCode(), 0);
+    // A daemon that cannot start says so in its status, so that its service is restarted.
+    QCOMPARE(rig.exitCode(), status);
     QCOMPARE(rig.output(), output);
+    QCOMPARE(rig.errorOutput(), said);
     // No light touched, nothing that did open closed.
     QCOMPARE(rig.log(), log);
+}
+
+void TestPlayback::oneLightPlaysAlone_data()
+{
+    QTest::addColumn<QString>("missing");
+    QTest::addColumn<QString>("said");
+    QTest::addColumn<QString>("kept");  // the node whose requests the log holds
+    QTest::newRow("no_keypad_light") << "/dev/keylight"
+                                     << "backlight alone"
+                                     << "/dev/fb0";
+    QTest::newRow("no_backlight") << "/dev/fb0"
+                                  << "keypad light alone"
+                                  << "/dev/keylight";
+}
+
+void TestPlayback::oneLightPlaysAlone()
+{
+    QFETCH(QString, missing);
+    QFETCH(QString, said);
+    QFETCH(QString, kept);
+
+    const std::vector<SchemeStep> steps{step(10, 80, 1), step(10, 0, 0), step(10, 1, 1)};
+    DaemonRig rig;
+    QVERIFY(rig.isValid());
+    rig.writeSchemes(schemesFile({steps}));
+    rig.setEnvironment(QStringLiteral("EZX_SIM_MISSING"), missing);
+    rig.start({QStringLiteral("0"), QStringLiteral("d")});
+    QVERIFY(rig.waitForEnd());
+    QCOMPARE(rig.exitCode(), 0);
+    QCOMPARE(rig.output(), "Can't open " + missing + "\n" + demoOutput);
+    // Said once, on standard error.
+    QCOMPARE(rig.errorOutput().count(said), 1);
+    // Every request of the scheme and of the restore that belongs to the light that is there.
+    const QStringList all = openLines() + linesOf(steps, 25) + restoreLines(25);
+    QStringList expected;
+    for (const QString &line : all)
+        if (line.contains(kept))
+            expected << line;
+    QCOMPARE(rig.log(), expected);
 }
 
 void TestPlayback::damagedSchemesFiles_data()

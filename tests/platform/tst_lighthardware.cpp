@@ -25,6 +25,8 @@ private slots:
     void glowradFollowsModemManagerCall();
     void sigkillLeavesNothingDark_data();
     void sigkillLeavesNothingDark();
+    void glowradWithoutSomeLights_data();
+    void glowradWithoutSomeLights();
     void unwritableBacklightGoesThroughLogind();
     void ambidSteersACoarseBacklight();
 
@@ -39,6 +41,7 @@ private:
     std::unique_ptr<QTemporaryDir> dir;
     FakeSysfs sys;
     QProcessEnvironment environment;
+    QProcess::ProcessChannelMode channels = QProcess::ForwardedErrorChannel;
     bool power = true;
 };
 
@@ -106,6 +109,7 @@ void TestLightHardware::init()
     dir.reset(new QTemporaryDir);
     sys.root = dir->filePath("phone");
     power = true;
+    channels = QProcess::ForwardedErrorChannel;
     environment = QProcessEnvironment::systemEnvironment();
     environment.insert("EZX_ROOT", sys.root);
     environment.insert("EZX_LIGHTS", "sysfs");
@@ -122,15 +126,14 @@ void TestLightHardware::start(QProcess &process, const QString &program, const Q
                               const QList<QList<int>> &steps, bool copy)
 {
     const QString built = qEnvironmentVariable("EZX_TEST_BIN_DIR") + "/" + program;
-    // Not named glowrad: the panel's tests end every glowrad on the machine by that name.
-    const QString here = dir->filePath(program == "glowrad" ? "showd" : program);
+    const QString here = dir->filePath(program);
     QVERIFY(copy ? QFile::copy(built, here) : QFile::link(built, here));
     QFile sch(here + ".sch");
     QVERIFY(sch.open(QIODevice::WriteOnly));
     sch.write(schemes(steps));
     sch.close();
     process.setProcessEnvironment(environment);
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.setProcessChannelMode(channels);
     process.start(here, arguments);
     QVERIFY(process.waitForStarted());
 }
@@ -196,6 +199,58 @@ void TestLightHardware::glowradFollowsModemManagerCall()
     QVERIFY(restored());
 }
 
+void TestLightHardware::glowradWithoutSomeLights_data()
+{
+    QTest::addColumn<bool>("backlight");
+    QTest::addColumn<QString>("lights");  // EZX_LIGHTS; empty: unset
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QStringList>("said");  // on standard error, in this order
+
+    const QString played = "Can't open /dev/keylight\nShowing demo\nDone\n";
+    const QStringList alone{"glowrad: no keypad light: the schemes play on the backlight alone",
+                            "glowrad: hint: no keyboard LED (*kbd_backlight) in /sys/class/leds"};
+    QTest::newRow("laptop_without_keyboard_light") << true << "sysfs" << 0 << played << alone;
+    QTest::newRow("laptop_by_default") << true << "" << 0 << played << alone;
+
+    const QString none = "Can't open /dev/fb0\nCan't open /dev/keylight\n";
+    const QString noLight = "glowrad: no light to play on: EZX_LIGHTS chooses the lights";
+    QTest::newRow("no_lights_in_sys")
+        << false << "sysfs" << 1 << none
+        << QStringList{noLight, "glowrad: hint: no backlight in /sys/class/backlight"};
+    // Unset, a machine with nothing in /sys gets the phone's nodes, which it lacks too.
+    QTest::newRow("desktop_by_default")
+        << false << "" << 1 << none
+        << QStringList{noLight, "glowrad: hint: not a phone? set EZX_LIGHTS=sysfs"};
+}
+
+void TestLightHardware::glowradWithoutSomeLights()
+{
+    QFETCH(bool, backlight);
+    QFETCH(QString, lights);
+    QFETCH(int, status);
+    QFETCH(QString, output);
+    QFETCH(QStringList, said);
+    if (backlight)
+        sys.addBacklight("panel", "firmware", 200, START_RAW, true);
+    if (lights.isEmpty())
+        environment.remove("EZX_LIGHTS");
+    channels = QProcess::SeparateChannels;
+
+    QProcess daemon;
+    start(daemon, "glowrad", {"0", "d"}, {{50, 90, 1}, {50, 0, 1}});
+    QVERIFY(daemon.waitForFinished(10000));
+    QCOMPARE(daemon.exitCode(), status);
+    QCOMPARE(QString::fromUtf8(daemon.readAllStandardOutput()), output);
+    const QStringList errors =
+        QString::fromUtf8(daemon.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(errors.size(), said.size());
+    for (int i = 0; i < said.size(); ++i)
+        QVERIFY2(errors[i].startsWith(said[i]), qPrintable(errors[i]));
+    if (backlight)
+        QCOMPARE(sys.value("backlight/panel/brightness"), START_RAW);
+}
+
 void TestLightHardware::sigkillLeavesNothingDark_data()
 {
     QTest::addColumn<QString>("program");
@@ -222,6 +277,7 @@ void TestLightHardware::sigkillLeavesNothingDark()
         start(process, program, {}, {{60000, 0, 1}});
     } else {
         // The flasher, on a silent microphone, keeps the display dark.
+        environment.insert("EZX_MIC", "silence");
         environment.insert("EZX_UI_SCRIPT", "click cstMidBtn");
         start(process, program, {});
     }

@@ -125,10 +125,18 @@ void TestPhoneStorage::languageFromLocale_data()
     row("british", "en_GB.UTF-8", "en-us");
     row("bare_language", "EN", "en-us");
     row("chinese", "zh_CN.UTF-8", "zh-cn");
-    row("german_falls_back", "de_DE.UTF-8", "zh-cn");
-    row("not_a_prefix", "rue_UA", "zh-cn");
-    row("c_locale", "C.UTF-8", "zh-cn");
-    row("nothing_set", unset, "zh-cn");
+    row("traditional_chinese", "zh_TW.Big5", "zh-cn");
+    row("bare_chinese", "zh", "zh-cn");
+    // Every other language reads English rather than Chinese.
+    row("german", "de_DE.UTF-8", "en-us");
+    row("ukrainian", "uk_UA.UTF-8", "en-us");
+    row("japanese", "ja_JP.UTF-8", "en-us");
+    row("not_a_prefix", "rue_UA", "en-us");
+    row("not_chinese", "zha", "en-us");
+    row("c_locale", "C.UTF-8", "en-us");
+    row("plain_c", "C", "en-us");
+    row("posix", "POSIX", "en-us");
+    row("nothing_set", unset, "en-us");
     QTest::newRow("messages_over_lang") << unset << QByteArray("ru_RU") << QByteArray("en_US") << "ru";
     QTest::newRow("lc_all_over_all") << QByteArray("en_US") << QByteArray("ru_RU") << QByteArray("zh_CN")
                                      << "en-us";

@@ -41,6 +41,7 @@ private slots:
     void buttonGroupIdsAndClicks();
     void scrollViewGrowsWithChildren();
     void softKeyCaptionsFollowLanguage();
+    void programLanguageWinsOverThePhones();
 };
 
 void TestPhoneUi::cleanup()
@@ -378,6 +379,33 @@ void TestPhoneUi::softKeyCaptionsFollowLanguage()
     QCOMPARE(ZResource::text("CST_Exit"), QString::fromUtf8("Выход"));
     QVERIFY(ZResource::text("Nothing").isNull());
     QVERIFY(!ZResource::icon("InSet_Picker_Folder").isNull());
+}
+
+void TestPhoneUi::programLanguageWinsOverThePhones()
+{
+    PhoneTree phone;
+    phone.write("/ezx_user/download/appwrite/setup/ezx_system.cfg",
+                "[SYS_SYSTEM_SET]\nLanguageType = zh-cn\n");
+    ZMainWidget window(false);
+    auto *cst = new UTIL_CST(&window, QStringLiteral("Mid"));
+    window.setCSTWidget(cst);
+    window.show();
+    QCOMPARE(cst->getLeftBtn()->text(), QString::fromUtf8("菜单"));
+
+    // A bar already on screen follows the program's language at once, the middle key untouched.
+    ZResource::setLanguage(QStringLiteral("ru"));
+    QCOMPARE(cst->getLeftBtn()->text(), QString::fromUtf8("Меню"));
+    QCOMPARE(cst->getRightBtn()->text(), QString::fromUtf8("Выход"));
+    QCOMPARE(cst->getMidBtn()->text(), QStringLiteral("Mid"));
+    ZResource::setLanguage(QStringLiteral("en-us"));
+    QCOMPARE(cst->getRightBtn()->text(), QStringLiteral("Exit"));
+    QCOMPARE(ZResource::text("CST_Cancel"), QStringLiteral("Cancel"));
+
+    // Back to the phone's language, which is still read at every lookup.
+    ZResource::setLanguage(QString());
+    QCOMPARE(cst->getRightBtn()->text(), QString::fromUtf8("退出"));
+    phone.write("/ezx_user/download/appwrite/setup/ezx_system.cfg", "[SYS_SYSTEM_SET]\nLanguageType = ru\n");
+    QCOMPARE(ZResource::text("CST_Menu"), QString::fromUtf8("Меню"));
 }
 
 int main(int argc, char **argv)
