@@ -114,7 +114,10 @@ pid_t spawnShell(QByteArray &command, Channels &c)
         posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, c.slaveName.constData(), O_RDWR, 0);
     else
         posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    if (c.output[1] >= 0)
+    if (c.master >= 0)
+        // Standard output too: unar asks only when it writes to a terminal.
+        posix_spawn_file_actions_adddup2(&actions, STDIN_FILENO, STDOUT_FILENO);
+    else if (c.output[1] >= 0)
         posix_spawn_file_actions_adddup2(&actions, c.output[1], STDOUT_FILENO);
     else if (c.outputFile >= 0)
         posix_spawn_file_actions_adddup2(&actions, c.outputFile, STDOUT_FILENO);
@@ -279,8 +282,16 @@ ShellResult runShellJob(const ShellJob &job)
             }
         }
         if (c.master >= 0) {
-            QByteArray echoed;  // prompts and echo; nobody reads them
-            drain(c.master, echoed);
+            // What the tool wrote to the terminal, its prompts and messages; its own output.
+            QByteArray fresh;
+            drain(c.master, fresh);
+            if (!fresh.isEmpty()) {
+                [[maybe_unused]] const ssize_t copied =
+                    ::write(STDOUT_FILENO, fresh.constData(), fresh.size());
+                result.output += fresh;
+                if (result.output.size() > errorsKept)
+                    result.output = result.output.right(errorsKept);
+            }
         }
         if (answerer && !reaped && answerer->look() > mostPrompts && !stopping) {
             kill(-pid, SIGKILL);

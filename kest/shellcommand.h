@@ -38,8 +38,10 @@ struct ShellJob
     // can read in /proc).
     enum PasswordWay {
         NoPassword,
-        PasswordOnInput,     // one line on standard input (a pipe): 7-Zip
-        PasswordAtTerminal,  // typed at the tool's own prompt on a pseudo-terminal: unzip, unar
+        PasswordOnInput,  // one line on standard input (a pipe): 7-Zip
+        // Typed at the tool's own prompt on a pseudo-terminal (unzip, unar), which is its
+        // standard input and output.
+        PasswordAtTerminal,
     };
 
     QString line;
