@@ -41,6 +41,8 @@ QString kestTempFolderPath();
 //  -10  extraction: the password was wrong
 //
 // A failed extraction removes the target folder again when it was made for that extraction.
+struct ShellResult;
+
 class DecompressionTool
 {
 public:
@@ -65,6 +67,7 @@ public:
             TargetUnusable,  // the target folder is missing and not the default, or cannot be made
             NotInstalled,    // detail: the program
             ToolMessage,     // detail: the tool's last meaningful error line
+            Unreadable,      // the tool failed without a word
             CutShort,        // the archive ends in the middle (a cut-short download)
             MembersMissing,  // detail: the first listed member that is not there
             UnsafeMember,
@@ -132,6 +135,7 @@ private:
     int extractOneFile(Job &job);
     int extractRarAgain(Job &job);
     int checkMembersPresent(const Job &job);
+    int toolFailed(const ShellResult &result);
     int fail(int code, Failure::Reason reason, const QString &detail = QString());
 
     QString fileName;

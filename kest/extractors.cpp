@@ -176,20 +176,24 @@ int DecompressionTool::listMembers(Job &job)
                                            : job.compose(job.extractor->listLine);
     ShellResult result = runShellJob(listing);
     // 7-Zip cannot even list an archive whose names are encrypted: ask, and list again.
-    if (lister == Lister::SevenZip && !result.status.exitedWithin(0) && mentionsPassword(result.errors)) {
+    if (lister == Lister::SevenZip && !result.status.exitedWithin(0)
+        && mentionsPassword(result.errors + result.output)) {
         if (!passwordHook || !passwordHook(job.password))
             return fail(NoPassword, Failure::PasswordNeeded);
         job.hasPassword = job.encrypted = true;
         listing.passwordWay = ShellJob::PasswordOnInput;
         listing.password = job.password;
         result = runShellJob(listing);
-        if (!result.status.exitedWithin(0) && mentionsPassword(result.errors))
+        if (!result.status.exitedWithin(0) && mentionsPassword(result.errors + result.output))
             return fail(WrongPassword, Failure::PasswordWrong);
     }
     if (result.status.toolMissing())
         return fail(ToolMissing, Failure::NotInstalled, listing.line.section(QLatin1Char(' '), 0, 0));
-    if (!result.status.exitedWithin(lister == Lister::Zip ? 1 : 0))
-        return fail(ToolFailed, Failure::ToolMessage, lastMeaningfulLine(result.errors));
+    if (!result.status.exitedWithin(lister == Lister::Zip ? 1 : 0)) {
+        if (job.listedByLsar)  // its output is JSON, no words
+            result.output.clear();
+        return toolFailed(result);
+    }
     bool understood = false;
     switch (lister) {
     case Lister::Tar: understood = parseTarListing(linesOf(result.output), job.members); break;
@@ -231,6 +235,11 @@ int DecompressionTool::runExtraction(Job &job)
         run.password = job.password;
     }
     const ShellResult result = runShellJob(run);
+    // Asked again (unzip), or "no files ... bad decryption password" (unzip's 82): whatever
+    // else was extracted, the password was wrong.
+    const bool exited82 = result.status.end == ShellStatus::Exited && result.status.code == 82;
+    if (job.hasPassword && (result.prompts > 1 || exited82))
+        return fail(WrongPassword, Failure::PasswordWrong);
     // unrar-free exits 1 for every failure: only 0 is success.
     const int worstAccepted = kind == ArchiveKind::Rar ? 0 : 1;
     if (result.status.exitedWithin(worstAccepted)) {
@@ -255,7 +264,7 @@ int DecompressionTool::runExtraction(Job &job)
         return fail(ToolMissing, Failure::NotInstalled, run.line.section(QLatin1Char(' '), 0, 0));
     if (const QString helper = missingHelper(result.errors); !helper.isEmpty())
         return fail(ToolMissing, Failure::NotInstalled, helper);
-    return fail(ToolFailed, Failure::ToolMessage, lastMeaningfulLine(result.errors));
+    return toolFailed(result);
 }
 
 // unar reads what unrar-free does not (RAR 5, links, encrypted archives, names in other
@@ -275,10 +284,17 @@ int DecompressionTool::extractRarAgain(Job &job)
         return checkMembersPresent(job);
     if (job.hasPassword && (result.prompts > 1 || mentionsPassword(result.errors + result.output)))
         return fail(WrongPassword, Failure::PasswordWrong);
-    QString reason = lastMeaningfulLine(result.errors);
-    if (reason.isEmpty())
-        reason = lastMeaningfulLine(result.output);
-    return fail(ToolFailed, Failure::ToolMessage, reason);
+    return toolFailed(result);
+}
+
+// The tool's own words on standard error, else on its output; some say nothing at all.
+int DecompressionTool::toolFailed(const ShellResult &result)
+{
+    QString line = lastMeaningfulLine(result.errors);
+    if (line.isEmpty())
+        line = lastMeaningfulLine(result.output);
+    return line.isEmpty() ? fail(ToolFailed, Failure::Unreadable)
+                          : fail(ToolFailed, Failure::ToolMessage, line);
 }
 
 // What the tool said it did, checked: every listed member is there.
@@ -322,7 +338,7 @@ int DecompressionTool::extractOneFile(Job &job)
         QFile::remove(part);
         if (result.status.toolMissing())
             return fail(ToolMissing, Failure::NotInstalled, run.line.section(QLatin1Char(' '), 0, 0));
-        return fail(ToolFailed, Failure::ToolMessage, lastMeaningfulLine(result.errors));
+        return toolFailed(result);
     }
     // Made 0600 on the way; now as any new file.
     const mode_t mask = ::umask(0);
