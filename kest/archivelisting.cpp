@@ -202,10 +202,12 @@ bool membersStayInside(const QList<ArchiveMember> &members, bool backslashes,
 
 QString lastMeaningfulLine(const QByteArray &errors)
 {
-    static const QRegularExpression noise(QStringLiteral("^([-=*_ ]+|Try [`'].*--help.*|(Sub items |Archives "
-                                                         "with )?(Errors|Warnings): \\d+|ERRORS:|WARNINGS:"
-                                                         "|.*password.*:)$"),
-                                          QRegularExpression::CaseInsensitiveOption);
+    // Rules, advice, counts, prompts, and tar's closing words after the real error.
+    static const QRegularExpression noise(
+        QStringLiteral("^([-=*_ ]+|Try [`'].*--help.*|(Sub items |Archives with )?(Errors|Warnings): \\d+"
+                       "|ERRORS:|WARNINGS:|.*password.*:|tar: Error is not recoverable: exiting now"
+                       "|tar: Child returned status \\d+|tar: Exiting with failure status due to previous errors)$"),
+        QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression breaks(QStringLiteral("[\r\n]"));
     const QStringList lines = QString::fromUtf8(errors).split(breaks);
     for (auto line = lines.crbegin(); line != lines.crend(); ++line) {
