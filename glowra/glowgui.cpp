@@ -6,6 +6,7 @@
 #include "glowra.h"
 #include "lights.h"
 #include "popupmenu.h"
+#include "systemconfig.h"
 #include "utilcst.h"
 #include "zapplication.h"
 #include "zkeyobject.h"
@@ -47,7 +48,8 @@ void restoreBrightness()
 
 glowGUI::glowGUI() : ZMainWidget(false, nullptr)
 {
-    mgr.getSettingInfo(QStringLiteral("SYS_SYSTEM_SET"), QStringLiteral("Brightness"), fbbr, 25);
+    mgr.getSettingInfo(QString::fromLatin1(SYSTEM_CONFIG_GROUP),
+                       QString::fromLatin1(SYSTEM_CONFIG_BRIGHTNESS), fbbr, 25);
     lang[0] = langPack::english();
     lang[1] = langPack::russian();
     readSettings();

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "langpack.h"
 
+#include "schemefile.h"
+
 langPack langPack::english()
 {
     langPack pack;
@@ -15,10 +17,9 @@ langPack langPack::english()
     pack.askStart = QString::fromLatin1("Start daemon with this scheme?");
     pack.yes = QString::fromLatin1("Yes");
     pack.no = QString::fromLatin1("No");
-    const char *const schemes[10] = {"Funky", "Pulse", "Rhytmic", "Flicker",   "Energized",
-                                     "Beats", "Mania", "Alien",   "Elemental", "Sonic"};
-    for (int i = 0; i < 10; ++i)
-        pack.schemes.name[i] = QString::fromLatin1(schemes[i]);
+    // The daemon's own names, as its usage text and the schemes source give them.
+    for (int i = 0; i < SCHEME_COUNT; ++i)
+        pack.schemes.name[i] = QString::fromLatin1(schemeNames[i]);
     return pack;
 }
 

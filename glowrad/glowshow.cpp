@@ -3,9 +3,11 @@
 
 #include "callstatus.h"
 #include "lights.h"
+#include "monotonic.h"
 #include "schemefile.h"
 #include "setupsetmanager.h"
 #include "stepclock.h"
+#include "systemconfig.h"
 
 #include <cerrno>
 #include <csignal>
@@ -44,11 +46,14 @@ void say(const char *message)
     std::fflush(stdout);
 }
 
-std::int64_t monotonicNs()
+const ShowClock *showClock = &monotonicShowClock;
+
+void waitInPpoll(std::int64_t ns, const sigset_t *mask)
 {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return std::int64_t(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+    timespec wait{};
+    wait.tv_sec = time_t(ns / NS_PER_SECOND);
+    wait.tv_nsec = long(ns % NS_PER_SECOND);
+    ppoll(nullptr, 0, &wait, mask);
 }
 
 // False, at once, when the daemon is asked to end.
@@ -57,19 +62,16 @@ bool sleepUntil(std::int64_t deadlineNs)
     for (;;) {
         if (exitRequested)
             return false;
-        const std::int64_t left = deadlineNs - monotonicNs();
+        const std::int64_t left = deadlineNs - showClock->nowNs();
         if (left <= 0)
             return true;
-        timespec wait{};
-        wait.tv_sec = time_t(left / 1'000'000'000);
-        wait.tv_nsec = long(left % 1'000'000'000);
-        ppoll(nullptr, 0, &wait, &sleepMask);
+        showClock->waitNs(left, &sleepMask);
     }
 }
 
 bool sleepFor(unsigned int ms)
 {
-    return sleepUntil(monotonicNs() + std::int64_t(ms) * 1'000'000);
+    return sleepUntil(showClock->nowNs() + std::int64_t(ms) * NS_PER_MS);
 }
 
 // Fewer than `length` bytes only at the end of the file or on an error.
@@ -164,7 +166,7 @@ bool play(const SchemeEntry &scheme, bool demo)
                     break;  // the file ends inside the scheme: so does the scheme
                 const SchemeStep step = decodeStep(bytes);
                 showStep(step, lit);
-                if (!sleepUntil(clock.next(monotonicNs(), step.duration)))
+                if (!sleepUntil(clock.next(showClock->nowNs(), step.duration)))
                     return false;
                 paced = paced || step.duration > 0;
                 ++next;
@@ -218,8 +220,11 @@ void installSigexit()
     sigdelset(&sleepMask, SIGINT);
 }
 
-void glowshow(int scheme, bool demo)
+const ShowClock monotonicShowClock = {monotonicNs, waitInPpoll};
+
+void glowshow(int scheme, bool demo, const ShowClock &clock)
 {
+    showClock = &clock;
     fb = lightOpen(LIGHT_NODE_FB, O_RDONLY);
     kl = lightOpen(LIGHT_NODE_KEYPAD, O_RDONLY | O_NONBLOCK);
     // Non-blocking: a named pipe in the schemes file's place would hold the open forever.
@@ -235,7 +240,8 @@ void glowshow(int scheme, bool demo)
     }
 
     SETUP_SET_Manager settings(AM_Global::APP_LIGHTSHOW, false);
-    settings.getSettingInfo(QStringLiteral("SYS_SYSTEM_SET"), QStringLiteral("Brightness"), brcurrent, 25);
+    settings.getSettingInfo(QString::fromLatin1(SYSTEM_CONFIG_GROUP),
+                            QString::fromLatin1(SYSTEM_CONFIG_BRIGHTNESS), brcurrent, 25);
 
     unsigned char index[SCHEME_INDEX_SIZE];
     const std::size_t indexLength = readFully(fglow, index, sizeof index);

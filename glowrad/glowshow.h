@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include <csignal>
+#include <cstdint>
 #include <string>
 
 // The daemon's process-wide state, set up before playback begins.
@@ -18,7 +20,16 @@ void installSigexit();
 // once, prints "Exiting" and restores the lights.
 void sigexit(int signal);
 
+// The time playback runs by: the monotonic clock, and a wait of up to ns nanoseconds with
+// `mask` as the signal mask, which a signal cuts short. A test may pass a clock of its own.
+struct ShowClock
+{
+    std::int64_t (*nowNs)();
+    void (*waitNs)(std::int64_t ns, const sigset_t *mask);
+};
+extern const ShowClock monotonicShowClock;  // monotonicNs() and ppoll
+
 // Opens the lights and the schemes file, then plays `scheme`: once in demo mode, else while a
 // call rings, for as long as the daemon runs. Returns after a demo, a signal or a failure to
 // open; every outcome has been reported on standard output.
-void glowshow(int scheme, bool demo);
+void glowshow(int scheme, bool demo, const ShowClock &clock = monotonicShowClock);

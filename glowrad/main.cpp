@@ -18,9 +18,10 @@ int main(int argc, char **argv)
         // Standard output keeps the usage text alone.
         std::fprintf(stderr,
                      "Files:\n  %s.sch\n      the light schemes\n"
-                     "  %s\n      the user's brightness (Brightness in SYS_SYSTEM_SET)\n"
+                     "  %s\n      the user's brightness (%s in %s)\n"
                      "  %s, %s\n      the lights\n",
                      invocation.c_str(), phonePath(std::string(PHONE_SYSTEM_CONFIG)).c_str(),
+                     SYSTEM_CONFIG_BRIGHTNESS, SYSTEM_CONFIG_GROUP,
                      phonePath(std::string("/dev/fb0")).c_str(),
                      phonePath(std::string("/dev/keylight")).c_str());
         return 0;

@@ -21,7 +21,8 @@ constexpr std::size_t SCHEME_ENTRY_SIZE = 8;
 constexpr std::size_t SCHEME_INDEX_SIZE = SCHEME_COUNT * SCHEME_ENTRY_SIZE;
 constexpr std::size_t SCHEME_STEP_SIZE = 4;
 
-// The names the usage text and the control panel give schemes 0 to 9.
+// The names of schemes 0 to 9: in the usage text, the schemes source and the panel's English
+// menu.
 extern const char *const schemeNames[SCHEME_COUNT];
 
 struct SchemeEntry

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-// The end times of the steps on the monotonic clock. Each step ends its duration after the end
+// The end times of the steps on the monotonic clock (monotonic.h), in nanoseconds. Each step ends its duration after the end
 // of the one before, so the time the requests and wake-ups take does not pile up over a long
 // scheme. After a stall (the daemon stopped, the phone asleep) the chain starts afresh instead
 // of racing through the steps it missed.

@@ -33,9 +33,10 @@ void printFiles(const char *invocation)
     std::fprintf(stderr,
                  "Usage: kest [--help | FIRST ARCHIVE]  (the archive to open comes second)\n"
                  "Files:\n  %s\n      captions, one group per language\n"
-                 "  %s\n      the language (LanguageType in SYS_SYSTEM_SET)\n"
+                 "  %s\n      the language (%s in %s)\n"
                  "  %s\n      temporary folder of a compression\n",
                  captions.constData(), phonePath(std::string(PHONE_SYSTEM_CONFIG)).c_str(),
+                 SYSTEM_CONFIG_LANGUAGE, SYSTEM_CONFIG_GROUP,
                  phonePath(std::string("/mmc/mmca1/.tartmp")).c_str());
 }
 

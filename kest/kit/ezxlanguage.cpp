@@ -3,6 +3,7 @@
 
 #include "appcurrentname.h"
 #include "phonepath.h"
+#include "systemsettings.h"
 #include "zconfig.h"
 
 #include <QFile>
@@ -52,9 +53,7 @@ EZXLanguage::EZXLanguage(const QString &appFile, bool useAppDir) : useAppDir(use
 
 QString EZXLanguage::getLanguageType() const
 {
-    const ZConfig system(setupDirPath() + QLatin1Char('/') + QLatin1String("ezx_system.cfg"), false);
-    return system.readEntry(QStringLiteral("SYS_SYSTEM_SET"), QStringLiteral("LanguageType"),
-                            QStringLiteral("zh-cn"));
+    return languageType();
 }
 
 QString EZXLanguage::getAppLangCfg() const

@@ -2,15 +2,10 @@
 #include "setupsetmanager.h"
 
 #include "backlightstart.h"
-#include "phonepath.h"
+#include "systemsettings.h"
 #include "zconfig.h"
 
 SETUP_SET_Manager::SETUP_SET_Manager(AM_Global::Apps, bool) {}
-
-QString SETUP_SET_Manager::systemConfigPath()
-{
-    return phonePath(QStringLiteral("/ezx_user/download/appwrite/setup/ezx_system.cfg"));
-}
 
 int SETUP_SET_Manager::getSettingInfo(const QString &group, const QString &key, unsigned int &value,
                                       unsigned int defaultValue)
@@ -26,8 +21,8 @@ int SETUP_SET_Manager::getSettingInfo(const QString &group, const QString &key, 
     // On a machine's own backlight the user's brightness is the one it had when the program
     // began, not a made-up default; a dark backlight tells nothing.
     unsigned int level = 0;
-    if (group == QLatin1String("SYS_SYSTEM_SET") && key == QLatin1String("Brightness")
-        && backlightLevelAtStart && backlightLevelAtStart(&level) && level > 0) {
+    if (group == QLatin1String(SYSTEM_CONFIG_GROUP) && key == QLatin1String(SYSTEM_CONFIG_BRIGHTNESS)
+        && backlightLevelAtStart(&level) && level > 0) {
         value = level;
         return 1;
     }

@@ -5,19 +5,17 @@
 
 #include <QString>
 
-// The phone's settings manager: the user's system settings from
-// /ezx_user/download/appwrite/setup/ezx_system.cfg ("Brightness" lives in group
-// "SYS_SYSTEM_SET"). Read afresh at every call.
+// The phone's settings manager: the user's settings in the system configuration
+// (systemsettings.h), read afresh at every call.
 class SETUP_SET_Manager
 {
 public:
     SETUP_SET_Manager(AM_Global::Apps app, bool writable);
 
     // value = the setting as an unsigned decimal, or defaultValue when it is absent or not a
-    // number. Returns 1 when the setting was found, 0 when the default was used. On the sysfs
-    // lights an absent "Brightness" is the backlight's level when the lights were first used.
+    // number. Returns 1 when the setting was found, 0 when the default was used. Once the
+    // sysfs lights are in use, an absent "Brightness" is the backlight's level when they began
+    // (backlightstart.h).
     int getSettingInfo(const QString &group, const QString &key, unsigned int &value,
                        unsigned int defaultValue);
-
-    static QString systemConfigPath();
 };

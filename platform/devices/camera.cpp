@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "camera.h"
-#include "camera_v4l2.h"
 
-#include <cstdlib>
-#include <cstring>
+#include "camera_backends.h"
+
 #include <memory>
 #include <mutex>
 
@@ -12,27 +11,13 @@ namespace {
 std::mutex backendMutex;
 std::unique_ptr<CameraBackend> backend;
 
-CameraBackend *makeFromEnvironment()
-{
-    const char *choice = std::getenv("EZX_CAMERA");
-    if (!choice || !*choice)
-        return makeAutoCamera();
-    if (std::strncmp(choice, "sim:", 4) == 0)
-        return makeSimCamera(choice + 4);
-    if (std::strcmp(choice, "v4l2") == 0)
-        return makeV4l2Camera(nullptr);
-    if (std::strncmp(choice, "v4l2:", 5) == 0 && choice[5])
-        return makeV4l2Camera(choice + 5);
-    return makePhoneCamera();
-}
-
 }  // namespace
 
 CameraBackend &camera()
 {
     std::lock_guard<std::mutex> lock(backendMutex);
     if (!backend)
-        backend.reset(makeFromEnvironment());
+        backend.reset(selectCamera());
     return *backend;
 }
 

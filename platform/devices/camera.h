@@ -10,7 +10,7 @@
 // to the driver: requests, a mapping of the capture memory, a wait until a frame is ready. The
 // backend behind these calls is chosen once per process from EZX_CAMERA:
 //
-//   (unset)    the phone's driver when it answers, else the first V4L2 webcam (camera_v4l2.h)
+//   (unset)    the phone's driver when it answers, else the first V4L2 webcam (camera_select.cpp)
 //   phone      the device node (through phonePath), ioctl, mmap and select as they are
 //   v4l2       the first V4L2 capture device among /dev/videoN (through phonePath)
 //   v4l2:DEV   the V4L2 capture device DEV, e.g. /dev/video2
@@ -72,7 +72,7 @@ int cameraUnmap(void *address, size_t length);
 int cameraSelect(int nfds, fd_set *readSet, fd_set *writeSet, fd_set *exceptSet, timeval *timeout);
 int cameraClose(int fd);
 
-// Backends behind the calls above; one file each.
+// What every backend does (one file each, camera_<backend>.cpp; camera_select.cpp picks one).
 class CameraBackend
 {
 public:
@@ -84,9 +84,6 @@ public:
     virtual int select(int nfds, fd_set *readSet, fd_set *writeSet, fd_set *exceptSet, timeval *timeout) = 0;
     virtual int close(int fd) = 0;
 };
-
-CameraBackend *makePhoneCamera();
-CameraBackend *makeSimCamera(const char *frameFile);
 
 // The backend in use; made from EZX_CAMERA on first use.
 CameraBackend &camera();

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "camera.h"
+#include "camera_backends.h"
 #include "camera_requests.h"
 
 #include <cerrno>

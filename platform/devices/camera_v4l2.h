@@ -45,7 +45,8 @@ CameraBackend *makeV4l2Camera(const char *node, const V4l2Calls *calls = systemV
 
 // The default: the phone's driver at the camera's phone node when it answers (opens and is no
 // V4L2 device), otherwise the first V4L2 capture device; failing that, the phone node's own
-// failure. Decided afresh at each open, so a webcam plugged in later is found.
+// failure. Decided afresh at each open, so a webcam plugged in later is found
+// (camera_select.cpp).
 CameraBackend *makeAutoCamera(const V4l2Calls *calls = systemV4l2Calls());
 
 // Copies the luma samples of one frame into plane (width x height bytes). Formats: GREY,

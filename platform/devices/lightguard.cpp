@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "lightguard.h"
 
+#include "lights.h"
 #include "systembus.h"
 
 #include <cerrno>
@@ -61,6 +62,11 @@ constexpr char DISARM = 'd';
 }
 
 }  // namespace
+
+bool startLightGuard()
+{
+    return lights().startGuard();
+}
 
 LightGuard::~LightGuard()
 {

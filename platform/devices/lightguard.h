@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
-#include "sysfslights.h"
+#include "lights_sysfs.h"
 
 #include <vector>
 

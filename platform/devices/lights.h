@@ -7,7 +7,7 @@
 //
 //   phone      the device nodes (through phonePath) and ioctl, request numbers as they are
 //   sim:FILE   a simulated pair of lights that logs every event to FILE (see lights_sim.cpp)
-//   sysfs      the backlight and keyboard LED of /sys (see sysfslights.h)
+//   sysfs      the backlight and keyboard LED of /sys (see lights_sysfs.h)
 //   (unset)    phone where /dev/keylight is a character device, else sysfs where a backlight
 //              exists, else phone
 //
@@ -32,7 +32,7 @@ int lightRequest(int fd, unsigned long request, unsigned long arg);
 int lightRequest(int fd, unsigned long request, void *arg);
 int lightClose(int fd);
 
-// Backends behind the calls above; one file each.
+// What every backend does (one file each, lights_<backend>.cpp; lights_select.cpp picks one).
 class LightBackend
 {
 public:
@@ -40,13 +40,14 @@ public:
     virtual int open(const char *node, int flags) = 0;
     virtual int request(int fd, unsigned long request, unsigned long arg) = 0;
     virtual int close(int fd) = 0;
+    // The backlight's level (0-100) when the backend was made, where it can tell.
+    virtual bool levelAtStart(unsigned int *) const { return false; }
+    // See startLightGuard() in lightguard.h.
+    virtual bool startGuard() { return false; }
 };
 
-LightBackend *makePhoneLights();
-LightBackend *makeSimLights(const char *logFile);
-LightBackend *makeSysfsLights();
-
-// The backend in use; made from EZX_LIGHTS on first use.
+// The backend in use; made from EZX_LIGHTS on first use (lights_select.cpp), and its backlight
+// level at start then recorded for the settings (backlightstart.h).
 LightBackend &lights();
 
 // Tests only: forget the backend, so that the next call reads EZX_LIGHTS again.

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "lights.h"
+#include "lights_backends.h"
 #include "phonepath.h"
 
 #include <fcntl.h>

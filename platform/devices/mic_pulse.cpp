@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "mic_pulse.h"
+#include "mic_backends.h"
+#include "monotonic.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstdint>
 #include <pulse/context.h>
 #include <pulse/error.h>
@@ -12,19 +12,11 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 // Longer than this without a sample and the read is made up with silence.
-constexpr auto STALL_LIMIT = std::chrono::milliseconds(200);
+constexpr std::int64_t STALL_LIMIT_MS = 200;
 constexpr unsigned FRAGMENT_MS = 24;
 // How far the recording may run ahead of a slow reader before the server drops samples.
 constexpr unsigned BUFFER_FRAGMENTS = 8;
-
-int millisecondsUntil(Clock::time_point when)
-{
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(when - Clock::now());
-    return int(std::max<long long>(left.count(), 0));
-}
 
 class PulseMic : public MicSource
 {
@@ -48,7 +40,7 @@ public:
 
     bool connect(const char *sourceName, unsigned int rate, int timeoutMs)
     {
-        const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        const std::int64_t deadline = monotonicNs() + timeoutMs * NS_PER_MS;
         loop = pa_mainloop_new();
         if (!loop)
             return false;
@@ -81,7 +73,7 @@ public:
         unsigned int got = 0;
         if (live && !iterate(0))
             live = false;
-        const Clock::time_point stalledAt = Clock::now() + STALL_LIMIT;
+        const std::int64_t stalledAt = monotonicNs() + STALL_LIMIT_MS * NS_PER_MS;
         while (live && got < count) {
             if (contextState() < 0 || streamState() < 0) {
                 live = false;
@@ -94,7 +86,7 @@ public:
                 }
                 fragment.used = 0;
                 if (!fragment.bytes) {
-                    const int left = millisecondsUntil(stalledAt);
+                    const int left = msUntil(stalledAt);
                     if (left == 0)
                         break;
                     if (!iterate(left))
@@ -130,13 +122,13 @@ private:
         return state == PA_STREAM_READY ? 1 : PA_STREAM_IS_GOOD(state) ? 0 : -1;
     }
 
-    template <typename State> bool waitUntil(Clock::time_point deadline, State state)
+    template <typename State> bool waitUntil(std::int64_t deadline, State state)
     {
         for (;;) {
             const int now = state();
             if (now != 0)
                 return now > 0;
-            const int left = millisecondsUntil(deadline);
+            const int left = msUntil(deadline);
             if (left == 0 || !iterate(left))
                 return false;
         }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 // The phone's audio input type codes; the microphone is 0xC0FC.
@@ -13,7 +14,7 @@ class MicSource;
 // Microphone input: signed 16-bit samples at the rate given, read in blocks. The source comes
 // from EZX_MIC when open() is called:
 //   file:PATH     raw signed 16-bit little-endian mono samples from PATH, then silence
-//   pulse         the default source of the PulseAudio or PipeWire server (mic_pulse.h)
+//   pulse         the default source of the PulseAudio or PipeWire server (mic_pulse.cpp)
 //   pulse:SOURCE  that source of the server, e.g. a sink's ".monitor"
 //   silence       silence
 //   (unset)       the server's default source when a server answers, else silence
@@ -41,16 +42,6 @@ private:
     unsigned int channels;
     unsigned int bytesPerSample;
     std::unique_ptr<MicSource> source;
-    long long paceOriginNs = 0;
+    std::int64_t paceOriginNs = 0;
     unsigned long long pacedSamples = 0;
-};
-
-// A source of samples behind ZAudioNormalDev; fill() returns how many it delivered (the rest is
-// silence) and may block in real time itself (then paced() is true).
-class MicSource
-{
-public:
-    virtual ~MicSource() = default;
-    virtual int fill(short *buffer, unsigned int count) = 0;
-    virtual bool paced() const { return false; }
 };

@@ -1,20 +1,12 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "resources.h"
 
-#include "setupsetmanager.h"
-#include "zconfig.h"
+#include "systemsettings.h"
 
 #include <QApplication>
 #include <QPainter>
 #include <QPixmap>
 #include <QStyle>
-
-QString ZResource::languageType()
-{
-    ZConfig config(SETUP_SET_Manager::systemConfigPath(), false);
-    return config.readEntry(QStringLiteral("SYS_SYSTEM_SET"), QStringLiteral("LanguageType"),
-                            QStringLiteral("zh-cn"));
-}
 
 bool ZResource::isText(const QString &name)
 {

@@ -13,7 +13,4 @@ public:
     static QString text(const QString &name);
     static QIcon icon(const QString &name);
     static bool isText(const QString &name);
-
-    // The phone's language ("zh-cn", "en-us", "ru", ...) from its system configuration.
-    static QString languageType();
 };

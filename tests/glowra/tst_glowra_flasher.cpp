@@ -85,14 +85,6 @@ void TestFlasher::stopWhenStoppedStillRestoresBacklight()
     QCOMPARE(lightLog(), (QStringList{"/dev/keylight 0xf2 0", "/dev/fb0 0x4611 0", "/dev/fb0 0x4619 1"}));
 }
 
-int main(int argc, char **argv)
-{
-    useSimLights(argv);
-    QCoreApplication app(argc, argv);
-    TestFlasher test;
-    const int result = QTest::qExec(&test, argc, argv);
-    removeTestLightLog();
-    return result;
-}
+SIM_LIGHTS_TEST_MAIN(TestFlasher, QCoreApplication)
 
 #include "tst_glowra_flasher.moc"

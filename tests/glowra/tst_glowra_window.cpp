@@ -244,14 +244,6 @@ void TestWindow::quotedPathStartsTheRightFile()
     QTRY_COMPARE(args(), QByteArray("7 d\n"));
 }
 
-int main(int argc, char **argv)
-{
-    useSimLights(argv);
-    ZApplication app(argc, argv, 1);
-    TestWindow test;
-    const int result = QTest::qExec(&test, argc, argv);
-    removeTestLightLog();
-    return result;
-}
+SIM_LIGHTS_TEST_MAIN(TestWindow, ZApplication)
 
 #include "tst_glowra_window.moc"

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "daemonrig.h"
 
+#include "simlightlog.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -127,10 +129,7 @@ int DaemonRig::exitCode() const
 
 QStringList DaemonRig::log() const
 {
-    QFile file(folder() + QStringLiteral("/lights.log"));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return SimLightLog(folder() + QStringLiteral("/lights.log")).lines();
 }
 
 bool DaemonRig::waitForLog(const std::function<bool(const QStringList &)> &ready, int ms) const

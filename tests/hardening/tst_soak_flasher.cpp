@@ -3,8 +3,7 @@
 #include "resources.h"
 
 #include "glowra.h"
-
-#include "../glowra/simlights.h"
+#include "simlights.h"
 
 #include <QtTest>
 
@@ -37,14 +36,6 @@ void TestSoakFlasher::thousandStartsLeakNothing()
     QVERIFY2(staysFlat(early, late), qPrintable(late.describe()));
 }
 
-int main(int argc, char **argv)
-{
-    useSimLights(argv);
-    QCoreApplication app(argc, argv);
-    TestSoakFlasher test;
-    const int status = QTest::qExec(&test, argc, argv);
-    removeTestLightLog();
-    return status;
-}
+SIM_LIGHTS_TEST_MAIN(TestSoakFlasher, QCoreApplication)
 
 #include "tst_soak_flasher.moc"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// glowrad's playback through a thousand calls that ring and stop, in-process. The daemon waits
-// in ppoll against the monotonic clock; this program stands in for both, so the idle second
-// between calls passes at once and the call comes and goes on a schedule of that clock.
+// glowrad's playback through a thousand calls that ring and stop, in-process, on a clock of this
+// program's own: the idle second between calls passes at once, and the call comes and goes on a
+// schedule of that clock.
 #include "resources.h"
 
 #include "glowshow.h"
@@ -11,25 +11,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <atomic>
 #include <csignal>
-#include <ctime>
 #include <fcntl.h>
-#include <poll.h>
-#include <pthread.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace {
 
-// Only the thread that plays is fooled; QtTest's watchdog keeps the real clock.
-std::atomic<bool> faking{false};
-pthread_t player;
-
-bool fooled()
-{
-    return faking && pthread_equal(pthread_self(), player);
-}
 std::int64_t fakeNowNs = 1'000'000'000;
 QByteArray ringingPath;
 bool ringing = false;
@@ -39,7 +26,13 @@ Resources early;
 
 constexpr std::int64_t callLengthNs = 1'500'000'000;  // each call rings, then stays silent, this long
 
-void advance(std::int64_t ns)
+std::int64_t now()
+{
+    return fakeNowNs;
+}
+
+// Every wait passes at once, and the call rings or stops as the time it covered says.
+void wait(std::int64_t ns, const sigset_t *)
 {
     const std::int64_t before = fakeNowNs / callLengthNs;
     fakeNowNs += ns;
@@ -56,29 +49,9 @@ void advance(std::int64_t ns)
         sigexit(SIGTERM);
 }
 
+const ShowClock scheduled = {now, wait};
+
 }  // namespace
-
-extern "C" int clock_gettime(clockid_t clock, timespec *now)
-{
-    if (clock == CLOCK_MONOTONIC && fooled()) {
-        now->tv_sec = time_t(fakeNowNs / 1'000'000'000);
-        now->tv_nsec = long(fakeNowNs % 1'000'000'000);
-        return 0;
-    }
-    return int(syscall(SYS_clock_gettime, clock, now));
-}
-
-extern "C" int ppoll(pollfd *fds, nfds_t count, const timespec *timeout, const sigset_t *mask)
-{
-    if (count == 0 && timeout && fooled()) {
-        advance(std::int64_t(timeout->tv_sec) * 1'000'000'000 + timeout->tv_nsec);
-        return 0;
-    }
-    timespec left{};
-    if (timeout)
-        left = *timeout;
-    return int(syscall(SYS_ppoll, fds, count, timeout ? &left : nullptr, mask, _NSIG / 8));
-}
 
 class TestSoakGlowrad : public QObject
 {
@@ -107,10 +80,7 @@ void TestSoakGlowrad::thousandCallsLeakNothing()
     argv0 = QFile::encodeName(file.fileName()).toStdString();
 
     transitionsWanted = 2000;  // a thousand calls, each ringing and ending
-    player = pthread_self();
-    faking = true;
-    glowshow(0, false);
-    faking = false;
+    glowshow(0, false, scheduled);
     const Resources late = resourcesSettled(early);
 
     QCOMPARE(transitions, transitionsWanted);

@@ -133,7 +133,8 @@ bool PrivateBus::startMock(const QString &name, const QStringList &arguments)
 }
 
 bool PrivateBus::call(const char *service, const char *path, const char *interface, const char *method,
-                      const std::function<int(sd_bus_message *)> &append)
+                      const std::function<int(sd_bus_message *)> &append,
+                      const std::function<bool(sd_bus_message *)> &read)
 {
     // The set-up of a stand-in may be slow on a loaded machine: a patient call of its own.
     sd_bus *bus = nullptr;
@@ -148,10 +149,33 @@ bool PrivateBus::call(const char *service, const char *path, const char *interfa
         done = sd_bus_call(bus, request, 20000000, &error, &reply) >= 0;
         if (!done)
             qWarning("%s failed: %s", method, error.message ? error.message : "?");
+        else if (read)
+            done = read(reply);
         sd_bus_message_unref(reply);
         sd_bus_error_free(&error);
     }
     sd_bus_message_unref(request);
     sd_bus_flush_close_unref(bus);
     return done;
+}
+
+int PrivateBus::callsOf(const char *service, const char *path, const char *method)
+{
+    int count = -1;
+    call(
+        service, path, "org.freedesktop.DBus.Mock", "GetMethodCalls",
+        [method](sd_bus_message *m) { return sd_bus_message_append(m, "s", method); },
+        [&count](sd_bus_message *reply) {
+            if (sd_bus_message_enter_container(reply, 'a', "(tav)") <= 0)
+                return false;
+            int calls = 0;
+            while (sd_bus_message_at_end(reply, 0) == 0) {
+                if (sd_bus_message_skip(reply, "(tav)") < 0)
+                    return false;
+                ++calls;
+            }
+            count = calls;
+            return true;
+        });
+    return count;
 }

@@ -26,9 +26,12 @@ public:
 
     // python3 -m dbusmock --system ARGUMENTS; true once NAME is owned on the bus.
     bool startMock(const QString &name, const QStringList &arguments);
-    // A method call on the bus; false when it failed.
+    // A method call on the bus; `read` takes the reply. False when the call or `read` failed.
     bool call(const char *service, const char *path, const char *interface, const char *method,
-              const std::function<int(sd_bus_message *)> &append = {});
+              const std::function<int(sd_bus_message *)> &append = {},
+              const std::function<bool(sd_bus_message *)> &read = {});
+    // How often the stand-in's object PATH has been asked METHOD; -1 when it cannot tell.
+    int callsOf(const char *service, const char *path, const char *method);
 
     static QString python();
 

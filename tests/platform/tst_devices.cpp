@@ -2,6 +2,7 @@
 #include "callstatus.h"
 #include "lights.h"
 #include "phonepath.h"
+#include "simlightlog.h"
 #include "zaudionormaldev.h"
 
 #include <QElapsedTimer>
@@ -45,10 +46,7 @@ void TestDevices::init()
 
 QStringList TestDevices::logLines() const
 {
-    QFile file(log);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+    return SimLightLog(log).lines();
 }
 
 void TestDevices::phonePaths()

@@ -2,12 +2,15 @@
 #include "fakesysfs.h"
 #include "privatebus.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QProcess>
 #include <QtEndian>
 #include <QtTest>
 #include <csignal>
 #include <memory>
+#include <poll.h>
+#include <sys/inotify.h>
 #include <systemd/sd-bus.h>
 #include <unistd.h>
 
@@ -67,6 +70,33 @@ void callState(PrivateBus &bus, int state)
                          return sd_bus_message_append(m, "sa{sv}", "org.freedesktop.ModemManager1.Call", 1,
                                                       "State", "i", state);
                      }));
+}
+
+// Waits until FILE has been read COUNT more times (opened and closed without a write), for at
+// most ms. The simulated camera reads its frame file once a measurement.
+bool waitForReads(const QString &file, int count, int ms)
+{
+    const int watch = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+    if (watch < 0)
+        return false;
+    int seen = 0;
+    if (inotify_add_watch(watch, QFile::encodeName(file).constData(), IN_CLOSE_NOWRITE) >= 0) {
+        QDeadlineTimer deadline(ms);
+        while (seen < count && !deadline.hasExpired()) {
+            pollfd entry{watch, POLLIN, 0};
+            if (::poll(&entry, 1, int(deadline.remainingTime())) <= 0)
+                continue;
+            alignas(inotify_event) char events[4096];
+            const ssize_t got = ::read(watch, events, sizeof events);
+            for (ssize_t at = 0; at < got;) {
+                const auto *event = reinterpret_cast<const inotify_event *>(events + at);
+                seen += (event->mask & IN_CLOSE_NOWRITE) ? 1 : 0;
+                at += ssize_t(sizeof(inotify_event) + event->len);
+            }
+        }
+    }
+    ::close(watch);
+    return seen >= count;
 }
 
 }  // namespace
@@ -146,7 +176,11 @@ void TestLightHardware::glowradFollowsModemManagerCall()
     start(daemon, "glowrad", {}, {{300, 0, 1}, {300, 90, 0}});
     QByteArray output;
     QTRY_VERIFY((output += daemon.readAllStandardOutput()).contains("Running daemon"));
-    QTest::qWait(300);
+    // A second look at the modem: the idle pass after the first has left the lights alone.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        bus.callsOf("org.freedesktop.ModemManager1", "/org/freedesktop/ModemManager1", "GetManagedObjects")
+            >= 2,
+        5000);
     QVERIFY(restored());
 
     callState(bus, 3);  // ringing in
@@ -269,7 +303,7 @@ void TestLightHardware::ambidSteersACoarseBacklight()
     ambid.start(qEnvironmentVariable("EZX_TEST_BIN_DIR") + "/ambid", {"-f"});
     QVERIFY(ambid.waitForStarted());
     QTRY_COMPARE(sys.value("backlight/panel/brightness"), 3L);
-    QTest::qWait(200);  // several cycles: it stays where it is
+    QVERIFY(waitForReads(frame.fileName(), 3, 5000));  // three more measurements: it stays
     QCOMPARE(sys.value("backlight/panel/brightness"), 3L);
     QCOMPARE(ambid.state(), QProcess::Running);
     ambid.kill();

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "fakesysfs.h"
 #include "lights.h"
+#include "lights_sysfs.h"
 #include "phonetree.h"
 #include "setupsetmanager.h"
-#include "sysfslights.h"
 
 #include <QtTest>
 #include <fcntl.h>
@@ -258,13 +258,16 @@ void TestSysfsLights::brightnessSetting_data()
     QTest::addColumn<long>("raw");
     QTest::addColumn<unsigned>("value");
     QTest::addColumn<int>("found");
+    QTest::addColumn<bool>("lightsUsed");
     const QByteArray setting = "[SYS_SYSTEM_SET]\nBrightness = 40\n";
-    QTest::newRow("setting wins") << "sysfs" << setting << 140L << 40u << 1;
-    QTest::newRow("backlight at start") << "sysfs" << QByteArray() << 140L << 70u << 1;
+    QTest::newRow("setting wins") << "sysfs" << setting << 140L << 40u << 1 << true;
+    QTest::newRow("backlight at start") << "sysfs" << QByteArray() << 140L << 70u << 1 << true;
     QTest::newRow("not a number") << "sysfs" << QByteArray("[SYS_SYSTEM_SET]\nBrightness = x\n") << 140L
-                                  << 70u << 1;
-    QTest::newRow("dark backlight") << "sysfs" << QByteArray() << 0L << 25u << 0;
-    QTest::newRow("other lights") << "sim:/dev/null" << QByteArray() << 140L << 25u << 0;
+                                  << 70u << 1 << true;
+    QTest::newRow("dark backlight") << "sysfs" << QByteArray() << 0L << 25u << 0 << true;
+    QTest::newRow("other lights") << "sim:/dev/null" << QByteArray() << 140L << 25u << 0 << true;
+    // Only lights in use tell their level: a program that never opens them gets the default.
+    QTest::newRow("lights never used") << "sysfs" << QByteArray() << 140L << 25u << 0 << false;
 }
 
 void TestSysfsLights::brightnessSetting()
@@ -274,13 +277,15 @@ void TestSysfsLights::brightnessSetting()
     QFETCH(long, raw);
     QFETCH(unsigned, value);
     QFETCH(int, found);
+    QFETCH(bool, lightsUsed);
     qputenv("EZX_LIGHTS", lights.toUtf8());
     sys.addBacklight("panel", "raw", 200, raw);
     if (!config.isEmpty())
         tree->write("/ezx_user/download/appwrite/setup/ezx_system.cfg", config);
-    const int fb = lightOpen(LIGHT_NODE_FB, O_RDONLY);
+    const int fb = lightsUsed ? lightOpen(LIGHT_NODE_FB, O_RDONLY) : -1;
     // What the programs do first may change the backlight; the start level stays.
-    lightRequest(fb, LIGHT_FB_SET_LEVEL, 90ul);
+    if (lightsUsed)
+        lightRequest(fb, LIGHT_FB_SET_LEVEL, 90ul);
     SETUP_SET_Manager manager(AM_Global::Apps(77), false);
     unsigned int got = 0;
     QCOMPARE(manager.getSettingInfo("SYS_SYSTEM_SET", "Brightness", got, 25), found);
@@ -288,7 +293,8 @@ void TestSysfsLights::brightnessSetting()
     unsigned int other = 0;
     QCOMPARE(manager.getSettingInfo("SYS_SYSTEM_SET", "Contrast", other, 3), 0);
     QCOMPARE(other, 3u);
-    lightClose(fb);
+    if (lightsUsed)
+        lightClose(fb);
 }
 
 QTEST_GUILESS_MAIN(TestSysfsLights)

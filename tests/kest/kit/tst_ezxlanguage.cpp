@@ -4,6 +4,7 @@
 #include "zconfig.h"
 
 #include "phonetree.h"
+#include "workingdir.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,17 +25,6 @@ QString entry(const QString &file, const QString &group, const QString &key)
 {
     return ZConfig(file).readEntry(group, key, QStringLiteral("<absent>"));
 }
-
-// Runs a piece of a test in another working directory.
-class WorkingDir
-{
-public:
-    explicit WorkingDir(const QString &path) : previous(QDir::currentPath()) { QDir::setCurrent(path); }
-    ~WorkingDir() { QDir::setCurrent(previous); }
-
-private:
-    QString previous;
-};
 
 }  // namespace
 

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "sysfslights.h"
+#include "lights_sysfs.h"
 
-#include "backlightstart.h"
 #include "lightguard.h"
-#include "lights.h"
+#include "lights_backends.h"
 #include "logind.h"
 #include "phonepath.h"
 #include "systembus.h"
@@ -282,7 +281,7 @@ public:
         return 0;
     }
 
-    bool startGuard()
+    bool startGuard() override
     {
         std::lock_guard<std::mutex> lock(mutex);
         if (guard.running())
@@ -298,7 +297,7 @@ public:
         return !saved.empty() && guard.start(saved, !lit.empty());
     }
 
-    bool levelAtStart(unsigned int *level) const
+    bool levelAtStart(unsigned int *level) const override
     {
         if (startLevel < 0)
             return false;
@@ -396,17 +395,5 @@ LightBackend *makeSysfsLights()
 
 bool sysfsStartLevel(unsigned int *level)
 {
-    auto *sysfs = dynamic_cast<SysfsLights *>(&lights());
-    return sysfs && sysfs->levelAtStart(level);
-}
-
-namespace {
-// Every program that can open the lights links this file, and only those need the answer.
-[[maybe_unused]] const bool levelAtStartOffered = (backlightLevelAtStart = sysfsStartLevel, true);
-}  // namespace
-
-bool startLightGuard()
-{
-    auto *sysfs = dynamic_cast<SysfsLights *>(&lights());
-    return sysfs && sysfs->startGuard();
+    return lights().levelAtStart(level);
 }

@@ -4,7 +4,7 @@
 #include <QDir>
 #include <QString>
 
-// Runs the rest of a scope in another working directory, as Kest's relative paths need.
+// Runs the rest of a scope in another working directory, for code that takes relative paths.
 class WorkingDir
 {
 public:

@@ -10,8 +10,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-const char *const PHONE_SYSTEM_CONFIG = "/ezx_user/download/appwrite/setup/ezx_system.cfg";
-
 namespace {
 
 // Creates every missing folder of an absolute path.
@@ -82,7 +80,7 @@ std::string languageTypeForLocale(const std::string &locale)
         return "en-us";
     if (startsWithLanguage(locale, "ru"))
         return "ru";
-    return "zh-cn";
+    return DEFAULT_LANGUAGE_TYPE;
 }
 
 std::string messagesLocale()
@@ -100,7 +98,9 @@ bool preparePhoneStorageIn(const std::string &root, const std::string &languageT
     const std::string config = root + PHONE_SYSTEM_CONFIG;
     bool ok = makeFolders(root + "/mmc/mmca1") && makeFolders(root + "/usr/data_resource")
               && makeFolders(config.substr(0, config.rfind('/')));
-    return ok && createFileOnce(config, "[SYS_SYSTEM_SET]\nLanguageType = " + languageType + "\n");
+    return ok
+           && createFileOnce(config, std::string("[") + SYSTEM_CONFIG_GROUP + "]\n" + SYSTEM_CONFIG_LANGUAGE
+                                         + " = " + languageType + "\n");
 }
 
 bool preparePhoneStorage()

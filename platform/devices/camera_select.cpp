@@ -1,8 +1,13 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
+// The camera's backend: the one EZX_CAMERA names, else the choice at each open between the
+// phone's driver and a webcam.
+#include "camera_backends.h"
 #include "camera_v4l2.h"
 #include "phonepath.h"
 
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <linux/videodev2.h>
 #include <map>
@@ -90,4 +95,18 @@ private:
 CameraBackend *makeAutoCamera(const V4l2Calls *calls)
 {
     return new AutoCamera(calls);
+}
+
+CameraBackend *selectCamera()
+{
+    const char *choice = std::getenv("EZX_CAMERA");
+    if (!choice || !*choice)
+        return makeAutoCamera();
+    if (std::strncmp(choice, "sim:", 4) == 0)
+        return makeSimCamera(choice + 4);
+    if (std::strcmp(choice, "v4l2") == 0)
+        return makeV4l2Camera(nullptr);
+    if (std::strncmp(choice, "v4l2:", 5) == 0 && choice[5])
+        return makeV4l2Camera(choice + 5);
+    return makePhoneCamera();
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "systemconfig.h"
+
 #include <string>
 
 // A machine that is not the phone gets the phone's storage in the user's data folder (see
@@ -20,6 +22,3 @@ std::string languageTypeForLocale(const std::string &locale);
 
 // The locale that messages are shown in: LC_ALL, else LC_MESSAGES, else LANG.
 std::string messagesLocale();
-
-// The system configuration file as the phone names it.
-extern const char *const PHONE_SYSTEM_CONFIG;

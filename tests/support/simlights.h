@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "simlightlog.h"
+
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QStringList>
+#include <QTest>
 #include <cstdlib>
 #include <unistd.h>
 
@@ -31,10 +34,7 @@ inline QString lightLogPath()
 
 inline QStringList lightLog(const QString &path = lightLogPath())
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return SimLightLog(path).lines();
 }
 
 // The lights append to their log, so truncating it starts a fresh record.
@@ -48,3 +48,16 @@ inline void removeTestLightLog()
     if (lightLogPath().contains(QLatin1String("/glowra-test-")))
         QFile::remove(lightLogPath());
 }
+
+// The main() of such a test program: on simulated lights, with an application object of type
+// Application, and the log removed at the end.
+#define SIM_LIGHTS_TEST_MAIN(TestObject, Application)                                                        \
+    int main(int argc, char **argv)                                                                          \
+    {                                                                                                        \
+        useSimLights(argv);                                                                                  \
+        Application app(argc, argv);                                                                         \
+        TestObject test;                                                                                     \
+        const int result = QTest::qExec(&test, argc, argv);                                                  \
+        removeTestLightLog();                                                                                \
+        return result;                                                                                       \
+    }

@@ -1,18 +1,17 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "systembus.h"
 
+#include "monotonic.h"
+
 #include <cerrno>
 #include <cstring>
-#include <ctime>
 #include <systemd/sd-bus.h>
 
 namespace {
 
 unsigned long long monotonicUs()
 {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return (unsigned long long)now.tv_sec * 1000000ull + (unsigned long long)now.tv_nsec / 1000;
+    return (unsigned long long)(monotonicNs() / 1000);
 }
 
 bool meansAbsent(const sd_bus_error &error)
