@@ -257,9 +257,12 @@ ShellResult runShellJob(const ShellJob &job)
         for (int fd : {c.errors[0], c.output[0], c.master})
             if (fd >= 0)
                 fds[count++] = {fd, POLLIN, 0};
+        // With nothing left to read or answer and nobody to call, the end is simply waited
+        // for, as soon as it comes.
+        const bool onlyTheEnd = count == 0 && !hook && !answerer;
         if (count > 0)
             poll(fds, count, int(pause.count()));
-        else if (!reaped)
+        else if (!reaped && !onlyTheEnd)
             usleep(useconds_t(pause.count() * 1000));
         pause = std::min(pause * 2, longest);
 
@@ -298,7 +301,7 @@ ShellResult runShellJob(const ShellJob &job)
             stopping = true;
         }
         if (!reaped) {
-            const pid_t done = waitpid(pid, &status, WNOHANG);
+            const pid_t done = waitpid(pid, &status, onlyTheEnd ? 0 : WNOHANG);
             if (done == pid || (done < 0 && errno != EINTR)) {
                 reaped = done == pid;
                 ended = Clock::now();
