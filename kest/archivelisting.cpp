@@ -204,9 +204,10 @@ QString lastMeaningfulLine(const QByteArray &errors)
 {
     // Rules, advice, counts, prompts, and tar's closing words after the real error.
     static const QRegularExpression noise(
-        QStringLiteral("^([-=*_ ]+|Try [`'].*--help.*|(Sub items |Archives with )?(Errors|Warnings): \\d+"
-                       "|ERRORS:|WARNINGS:|.*password.*:|tar: Error is not recoverable: exiting now"
-                       "|tar: Child returned status \\d+|tar: Exiting with failure status due to previous errors)$"),
+        QStringLiteral(
+            "^([-=*_ ]+|Try [`'].*--help.*|(Sub items |Archives with )?(Errors|Warnings): \\d+"
+            "|ERRORS:|WARNINGS:|.*password.*:|tar: Error is not recoverable: exiting now"
+            "|tar: Child returned status \\d+|tar: Exiting with failure status due to previous errors)$"),
         QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression breaks(QStringLiteral("[\r\n]"));
     const QStringList lines = QString::fromUtf8(errors).split(breaks);

@@ -162,6 +162,19 @@ bool drain(int &fd, QByteArray &into)
     }
 }
 
+// Reads what fd holds, copies it to Kest's own copyTo and keeps the last errorsKept bytes.
+void passOn(int &fd, int copyTo, QByteArray &kept)
+{
+    QByteArray fresh;
+    drain(fd, fresh);
+    if (fresh.isEmpty())
+        return;
+    [[maybe_unused]] const ssize_t copied = ::write(copyTo, fresh.constData(), fresh.size());
+    kept += fresh;
+    if (kept.size() > errorsKept)
+        kept = kept.right(errorsKept);
+}
+
 // Answers the tool's password prompts on the terminal. A tool asks with echo switched off;
 // the answer is written once its input is empty, and the next prompt is one that comes after
 // echo was back on, or after the answer was read and echo stayed off (asked again at once).
@@ -266,17 +279,8 @@ ShellResult runShellJob(const ShellJob &job)
             usleep(useconds_t(pause.count() * 1000));
         pause = std::min(pause * 2, longest);
 
-        if (c.errors[0] >= 0) {
-            QByteArray fresh;
-            drain(c.errors[0], fresh);
-            if (!fresh.isEmpty()) {
-                [[maybe_unused]] const ssize_t copied =
-                    ::write(STDERR_FILENO, fresh.constData(), fresh.size());
-                result.errors += fresh;
-                if (result.errors.size() > errorsKept)
-                    result.errors = result.errors.right(errorsKept);
-            }
-        }
+        if (c.errors[0] >= 0)
+            passOn(c.errors[0], STDERR_FILENO, result.errors);
         if (c.output[0] >= 0) {
             drain(c.output[0], result.output);
             if (job.outputLimit > 0 && result.output.size() >= job.outputLimit && !stopping) {
@@ -284,18 +288,9 @@ ShellResult runShellJob(const ShellJob &job)
                 stopping = result.stopped = true;
             }
         }
-        if (c.master >= 0) {
-            // What the tool wrote to the terminal, its prompts and messages; its own output.
-            QByteArray fresh;
-            drain(c.master, fresh);
-            if (!fresh.isEmpty()) {
-                [[maybe_unused]] const ssize_t copied =
-                    ::write(STDOUT_FILENO, fresh.constData(), fresh.size());
-                result.output += fresh;
-                if (result.output.size() > errorsKept)
-                    result.output = result.output.right(errorsKept);
-            }
-        }
+        // What the tool wrote to the terminal, its prompts and messages, is its own output.
+        if (c.master >= 0)
+            passOn(c.master, STDOUT_FILENO, result.output);
         if (answerer && !reaped && answerer->look() > mostPrompts && !stopping) {
             kill(-pid, SIGKILL);
             stopping = true;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // Packing chosen items into a .tar.gz through the memory card's temporary folder, seen by
 // stand-in tools that record their arguments (tests/kest/fake-tools/faketool.sh).
+#include "archivetree.h"
 #include "decompressiontool.h"
 #include "faketools.h"
 #include "workingdir.h"
@@ -17,13 +18,6 @@ namespace {
 using Command = FakeTools::Command;
 
 const QString tempDirPhonePath = QString::fromLatin1(kestTempFolder);
-
-void touch(const QString &path, const QByteArray &content = QByteArray())
-{
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(content);
-}
 
 }  // namespace
 
@@ -53,9 +47,9 @@ void TestCompressFile::compressionLines()
     FakeTools tools;
     const QString temp = phone.path(tempDirPhonePath);
     QDir(workDir()).mkpath("photos/2009");
-    touch(workDir() + "/song.mp3", "la");
-    touch(workDir() + "/.profile", "p");
-    touch(workDir() + "/Zebra.txt", "z");
+    writeFile(workDir() + "/song.mp3", "la");
+    writeFile(workDir() + "/.profile", "p");
+    writeFile(workDir() + "/Zebra.txt", "z");
     WorkingDir here(workDir());
 
     const QStringList items{workDir() + "/song.mp3", workDir() + "/photos", workDir() + "/.profile",
@@ -85,10 +79,10 @@ void TestCompressFile::compressionRefusesBeforeRunning()
     PhoneTree phone;
     phone.mkdir("/mmc/mmca1");
     FakeTools tools;
-    touch(workDir() + "/a.txt");
+    writeFile(workDir() + "/a.txt", "");
     QDir(workDir()).mkpath("one/song.mp3");
     QDir(workDir()).mkpath("two");
-    touch(workDir() + "/two/song.mp3");
+    writeFile(workDir() + "/two/song.mp3", "");
     DecompressionTool engine{QString(), QString()};
     const QStringList items{workDir() + "/a.txt"};
 
@@ -120,7 +114,7 @@ void TestCompressFile::compressionStartsFromEmptyTempFolder()
     const QString temp = phone.path(tempDirPhonePath);
     phone.write(tempDirPhonePath + "/left-over.txt", "old");
     phone.write(tempDirPhonePath + "/.left-over", "old");
-    touch(workDir() + "/new.txt");
+    writeFile(workDir() + "/new.txt", "");
     QCOMPARE(DecompressionTool(QString(), QString())
                  .compressFile({workDir() + "/new.txt"}, "a.tar.gz", workDir(), 1),
              1);
@@ -158,7 +152,7 @@ void TestCompressFile::compressionFailuresCleanUp()
         tools.recordOnly("mkdir chmod rm");
     if (!tool.isEmpty())
         tools.exitWith(tool, exit);
-    touch(workDir() + "/a.txt");
+    writeFile(workDir() + "/a.txt", "");
     QStringList items{workDir() + "/a.txt"};
     if (missingItem)
         items << workDir() + "/gone.txt";
@@ -176,7 +170,7 @@ void TestCompressFile::compressionWithoutTempFolder()
 {
     PhoneTree phone;  // no memory card: /mmc/mmca1 is missing
     FakeTools tools;
-    touch(workDir() + "/a.txt");
+    writeFile(workDir() + "/a.txt", "");
     QCOMPARE(DecompressionTool(QString(), QString())
                  .compressFile({workDir() + "/a.txt"}, "a.tar.gz", workDir(), 1),
              -3);
@@ -200,7 +194,7 @@ void TestCompressFile::compressionIntoRelativeFolder()
     PhoneTree phone;
     phone.mkdir("/mmc/mmca1");
     FakeTools tools;
-    touch(workDir() + "/a.txt");
+    writeFile(workDir() + "/a.txt", "");
     WorkingDir here(workDir());
     const QString cwd = QDir::currentPath();
     QCOMPARE(DecompressionTool(QString(), QString()).compressFile({"a.txt"}, "a.tar.gz", "out", 1), 1);

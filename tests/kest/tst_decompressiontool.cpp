@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The command lines of the archive engine, seen by stand-in tools that record their
 // arguments (tests/kest/fake-tools/faketool.sh).
+#include "archivetree.h"
 #include "decompressiontool.h"
 #include "faketools.h"
 #include "workingdir.h"
@@ -17,13 +18,6 @@ namespace {
 using Command = FakeTools::Command;
 
 const QString tempDirPhonePath = QString::fromLatin1(kestTempFolder);
-
-void touch(const QString &path, const QByteArray &content = QByteArray())
-{
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(content);
-}
 
 }  // namespace
 
@@ -86,7 +80,7 @@ void TestDecompressionTool::extractionLines()
     QFETCH(QString, line);
     FakeTools tools;
     const QString archive = workDir() + "/" + name;
-    touch(archive);
+    writeFile(archive, "");
     const QString target = workDir() + "/music";
 
     // The default folder, made on the way.
@@ -185,7 +179,7 @@ void TestDecompressionTool::namesByTheirEnding()
     QFETCH(QString, line);
     FakeTools tools;
     const QString archive = workDir() + "/" + name;
-    touch(archive);
+    writeFile(archive, "");
     DecompressionTool tool(archive, QString());
     if (folder.isEmpty()) {
         tool.setDecomPath(workDir());
@@ -235,7 +229,7 @@ void TestDecompressionTool::defaultFolder()
     WorkingDir here(workDir());
     QDir().mkdir("card");
     QDir().mkdir("my.card");
-    touch(archive);
+    writeFile(archive, "");
     DecompressionTool tool(archive, QString());
     QCOMPARE(tool.getDefaultDecomPath(), folder);
     QFile::remove(archive);
@@ -245,7 +239,7 @@ void TestDecompressionTool::defaultFolder()
 void TestDecompressionTool::nullAndEmptyStrings()
 {
     const QString archive = workDir() + "/a.zip";
-    touch(archive);
+    writeFile(archive, "");
 
     DecompressionTool unset{QString(), QString()};
     QVERIFY(unset.getDefaultDecomPath().isNull());
@@ -272,7 +266,7 @@ void TestDecompressionTool::targetFolderRules()
 {
     FakeTools tools;
     const QString archive = workDir() + "/a.tar";
-    touch(archive);
+    writeFile(archive, "");
     const QString kept = workDir() + "/kept";
     QDir().mkdir(kept);
 
@@ -289,7 +283,7 @@ void TestDecompressionTool::targetFolderRules()
     QVERIFY(!QFileInfo::exists(kept));
     // The default folder cannot be made where a file of its name lies: refused, not left to a
     // tool that might report success without extracting anything.
-    touch(workDir() + "/a");
+    writeFile(workDir() + "/a", "");
     QVERIFY(tool.setDecomPath(workDir() + "/a"));
     QCOMPARE(tool.decompressionFile(), -1);
     QCOMPARE(tools.commands(), QList<Command>{});
@@ -343,7 +337,7 @@ void TestDecompressionTool::toolEndings()
     tools.exitWith(tool, exit);
     if (tool == "unar")
         tools.exitWith("unrar", "1");
-    touch(workDir() + "/" + name);
+    writeFile(workDir() + "/" + name, "");
     DecompressionTool engine(workDir() + "/" + name, workDir());
     QCOMPARE(engine.decompressionFile(), result);
     QStringList names;
@@ -356,7 +350,7 @@ void TestDecompressionTool::missingToolOnPath()
 {
     const QByteArray savedPath = qgetenv("PATH");
     qputenv("PATH", QFile::encodeName(workDir()));
-    touch(workDir() + "/a.zip");
+    writeFile(workDir() + "/a.zip", "");
     DecompressionTool engine(workDir() + "/a.zip", workDir());
     const int extracted = engine.decompressionFile();
     const int packed = engine.compressFile({workDir() + "/a.zip"}, "b.tar.gz", workDir(), 0);
@@ -429,7 +423,7 @@ void TestDecompressionTool::hostilePathsArriveWhole()
 
     for (const QString type : {"tar.gz", "zip", "rar"}) {
         const QString archive = folder + "/" + part + "." + type;
-        touch(archive);
+        writeFile(archive, "");
         QVERIFY(engine.setFileName(archive));
         QVERIFY(engine.setDecomPath(engine.getDefaultDecomPath()));
         QCOMPARE(engine.getDefaultDecomPath(), target);
@@ -445,7 +439,7 @@ void TestDecompressionTool::hostilePathsArriveWhole()
 
     // Packing: a hostile file and folder, a hostile archive name in a hostile folder.
     const QString file = folder + "/" + part + ".txt";
-    touch(file, "x");
+    writeFile(file, "x");
     tools.clear();
     tools.recordOnly("cp mkdir rm");
     const QString name = part + ".tar.gz";
@@ -494,7 +488,7 @@ void TestDecompressionTool::relativePathsAreNoOptions()
     FakeTools tools;
     QDir().mkdir("-C");
     QDir().mkdir("d");
-    touch(archive);
+    writeFile(archive, "");
     DecompressionTool engine(archive, QString());
     QVERIFY(engine.setDecomPath(engine.getDefaultDecomPath()));
     QCOMPARE(engine.decompressionFile(), 1);
