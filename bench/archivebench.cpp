@@ -3,7 +3,9 @@
 // "wall_ns cpu_ns" (children included). Run by bench/run:
 //
 //   bench-archive kest-extract ARCHIVE FOLDER       DecompressionTool::decompressionFile
-//   bench-archive tar-extract ARCHIVE FOLDER        tar zxf ARCHIVE -C FOLDER
+//   bench-archive tar-extract ARCHIVE FOLDER [OPTION...]
+//                                                   tar OPTION... ARCHIVE -C FOLDER (zxf when
+//                                                   none given: Jxf, --zstd -xf ...)
 //   bench-archive kest-compress DIR NAME ITEM...    DecompressionTool::compressFile(..., 1)
 //   bench-archive tar-compress DIR NAME PARENT ITEM...
 //                                                   tar zcf DIR/NAME -C PARENT ITEM...
@@ -39,7 +41,8 @@ int runTool(std::vector<std::string> words)
 
 int usage()
 {
-    std::fputs("usage: bench-archive kest-extract|tar-extract ARCHIVE FOLDER\n"
+    std::fputs("usage: bench-archive kest-extract ARCHIVE FOLDER\n"
+               "       bench-archive tar-extract ARCHIVE FOLDER [OPTION...]\n"
                "       bench-archive kest-compress DIR NAME ITEM...\n"
                "       bench-archive tar-compress DIR NAME PARENT ITEM...\n",
                stderr);
@@ -59,7 +62,13 @@ int main(int argc, char **argv)
         DecompressionTool tool(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
         done = tool.decompressionFile() == DecompressionTool::Done;
     } else if (mode == "tar-extract") {
-        done = runTool({"tar", "zxf", argv[2], "-C", argv[3]}) == 0;
+        std::vector<std::string> words = {"tar"};
+        for (int i = 4; i < argc; ++i)
+            words.push_back(argv[i]);
+        if (argc == 4)
+            words.push_back("zxf");
+        words.insert(words.end(), {argv[2], "-C", argv[3]});
+        done = runTool(words) == 0;
     } else if (mode == "kest-compress" && argc >= 5) {
         QStringList items;
         for (int i = 4; i < argc; ++i)

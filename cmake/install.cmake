@@ -93,8 +93,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_STRIP_FILES ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "tar, gzip, bzip2, unzip, unrar-free, procps, fonts-wqy-microhei")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, pipewire-pulse | pulseaudio")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "tar, gzip, bzip2, xz-utils, zstd, unzip, unrar-free, 7zip | p7zip-full, procps, fonts-wqy-microhei")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "unar, lzip, qt6-wayland, pipewire-pulse | pulseaudio")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
     ${CMAKE_SOURCE_DIR}/cmake/debian/postinst ${CMAKE_SOURCE_DIR}/cmake/debian/prerm
     ${CMAKE_SOURCE_DIR}/cmake/debian/postrm)

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "daemoncommands.h"
 
+#include "shellquote.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -21,12 +23,6 @@ const char *const stopDaemonCommand =
 namespace {
 
 ShellRunner shellRunner = &std::system;
-
-bool isPlain(char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')
-           || std::strchr("/._-+,:@%=", c) != nullptr;
-}
 
 // The command formats go through printf: a '%' of the path must come out as itself.
 std::string formatEscaped(const std::string &text)
@@ -50,28 +46,11 @@ bool copyFitting(char *buffer, const std::string &text)
 
 }  // namespace
 
-std::string shellQuoted(const std::string &path)
-{
-    bool plain = !path.empty();
-    for (char c : path)
-        plain = plain && isPlain(c);
-    if (plain)
-        return path;
-    std::string quoted = "'";
-    for (char c : path) {
-        if (c == '\'')
-            quoted += "'\\''";
-        else
-            quoted += c;
-    }
-    return quoted + "'";
-}
-
 bool setInvocationPath(const char *path)
 {
     sfsname[0] = sfdname[0] = sfdsname[0] = '\0';
     const std::string panel = path ? path : "";
-    const std::string daemon = formatEscaped(shellQuoted(panel + "d"));
+    const std::string daemon = formatEscaped(shellQuote(panel + "d"));
     if (!copyFitting(sfsname, panel + ".conf") || !copyFitting(sfdname, daemon + " %d d &")
         || !copyFitting(sfdsname, daemon + " %d &")) {
         sfsname[0] = sfdname[0] = sfdsname[0] = '\0';

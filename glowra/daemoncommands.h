@@ -17,13 +17,9 @@ extern char sfdsname[PATH_BUFFER];  // printf format of the daemon: "<panel>d %d
 extern const char *const stopDaemonCommand;
 
 // Fills the three texts above from the path the panel was started by. A path with blanks or
-// shell characters is quoted, so the shell starts the right file. False, with the texts left
+// shell characters is quoted (shellQuote), so the shell starts the right file. False, with the texts left
 // empty, when the path does not fit.
 bool setInvocationPath(const char *path);
-
-// The path as the shell reads it: unchanged when it holds only plain characters, else in
-// single quotes.
-std::string shellQuoted(const std::string &path);
 
 // format (sfdname or sfdsname) for scheme 0 to 9.
 std::string daemonCommand(const char *format, int scheme);

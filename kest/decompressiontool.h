@@ -1,24 +1,34 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "archivelisting.h"
+
 #include <QString>
 #include <QStringList>
 
-// Kest's archive engine. It does no archive work itself: it recognises an archive by the
-// complete suffix of its name, composes one command line for tar, unzip or unrar and has the
-// shell run it. Creating an archive copies the chosen items into a temporary folder on the
-// memory card and packs its contents with tar.
+#include <functional>
+
+// The memory card folder a compression gathers its items in.
+constexpr char kestTempFolder[] = "/mmc/mmca1/.tartmp";
+// kestTempFolder as it is on this machine (through phonePath).
+QString kestTempFolderPath();
+
+// Kest's archive engine. It does no archive work itself: it recognises an archive by its name
+// (archivetypes.h), composes one command line for tar, unzip, unrar, 7-Zip or a decompressor
+// and has the shell run it. Creating an archive copies the chosen items into a temporary
+// folder on the memory card and packs its contents with tar.
 //
 // Return codes of the operations:
-//    1  done (a tool may have warned: tar, unzip or unrar exit status 1)
+//    1  done (tar, unzip and 7-Zip may have warned: exit status 1)
 //   -1  extraction: archive unset, missing or of another type, or the target folder neither
 //       exists nor is the default one, or could not be created;
 //       compression: archive name or save folder unset
 //   -2  compression: no items
 //   -3  compression: the temporary folder cannot be created or emptied
 //   -4  the shell could not be run or the tool was not found (or is not executable)
-//   -5  the tool failed: it reported a fatal error (tar, unzip or unrar exit status 2 and
-//       more) or was killed by a signal
+//   -5  the tool failed: it reported a fatal error (exit status 2 and more; for unrar any
+//       status but 0), was killed by a signal, or reported success while members it listed
+//       are missing afterwards; or the archive is damaged or cut short
 //   -6  compression: an item could not be copied into the temporary folder; nothing was
 //       packed
 //   -7  compression: two different items have the same last path component (they would
@@ -26,6 +36,13 @@
 //   -8  extraction: a member would land outside the target folder (a ".." component, a path
 //       through a symbolic link of the archive, or through a link in the target folder that
 //       leads out of it); nothing was extracted
+//   -9  extraction: the archive needs a password and none was given (the password box was
+//       cancelled); nothing was done
+//  -10  extraction: the password was wrong
+//
+// A failed extraction removes the target folder again when it was made for that extraction.
+struct ShellResult;
+
 class DecompressionTool
 {
 public:
@@ -38,6 +55,28 @@ public:
     static constexpr int CopyFailed = -6;
     static constexpr int DuplicateName = -7;
     static constexpr int UnsafeMember = -8;
+    static constexpr int NoPassword = -9;
+    static constexpr int WrongPassword = -10;
+
+    // Why the last operation failed, for the failure box.
+    struct Failure
+    {
+        enum Reason {
+            None,
+            NotAnArchive,    // unset, missing, or not a name Kest opens
+            TargetUnusable,  // the target folder is missing and not the default, or cannot be made
+            NotInstalled,    // detail: the program
+            ToolMessage,     // detail: the tool's last meaningful error line
+            Unreadable,      // the tool failed without a word
+            CutShort,        // the archive ends in the middle (a cut-short download)
+            MembersMissing,  // detail: the first listed member that is not there
+            UnsafeMember,
+            PasswordNeeded,  // cancelled
+            PasswordWrong,
+        };
+        Reason reason = None;
+        QString detail;
+    };
 
     // archivePath is taken only when it exists; targetFolder whenever it is set (not null).
     DecompressionTool(const QString &archivePath, const QString &targetFolder);
@@ -47,12 +86,17 @@ public:
     bool setFileName(const QString &path);
     // Accepts an existing folder or the default extraction folder (created on extraction).
     bool setDecomPath(const QString &path);
-    // The archive's directory, "/", and its name up to the first dot: /mmc/mmca1/music.tar.gz
-    // gives /mmc/mmca1/music. Null when no archive is set or it has gone.
+    // The archive's directory, "/", and its name without its type ending: /mmc/mmca1/music.tar.gz
+    // gives /mmc/mmca1/music, linux-6.1.tar.gz gives ./linux-6.1. Null when no archive is set
+    // or it has gone.
     QString getDefaultDecomPath();
 
-    // Extracts with the extractor of the archive's type: the first one that takes the archive
-    // decides the result.
+    // Asked for the password when an archive needs one; false when the user declines.
+    using PasswordHook = std::function<bool(QString &password)>;
+    void setPasswordHook(PasswordHook hook);
+
+    // Extracts with the extractor of the archive's type: the phone's seven in their order,
+    // then the added ones; the first one that takes the archive decides the result.
     int decompressionFile();
     int decompressionFile_targz();
     int decompressionFile_gz();
@@ -61,6 +105,19 @@ public:
     int decompressionFile_bz();
     int decompressionFile_zip();
     int decompressionFile_rar();
+    int decompressionFile_tgz();
+    int decompressionFile_tarbz2();
+    int decompressionFile_tarxz();
+    int decompressionFile_tarzst();
+    int decompressionFile_tarlz();
+    int decompressionFile_7z();
+    int decompressionFile_xz();
+    int decompressionFile_zst();
+
+    // After an operation: why it failed, and the members of the last extraction as its tool
+    // listed them (empty when none was taken: a compressed tar into a folder without links).
+    Failure failure() const { return lastFailure; }
+    QList<ArchiveMember> members() const { return lastMembers; }
 
     // Packs items into the gzip-compressed tar archive saveDir + "/" + archiveName, each
     // under its last path component when viaTempDir is non-zero (through the temporary folder
@@ -69,12 +126,21 @@ public:
     int compressFile(QStringList items, QString archiveName, QString saveDir, int viaTempDir);
 
 private:
-    // How an extractor's tool lists the members before they are written.
-    enum class Listing { Tar, Zip, Rar };
+    struct Job;
 
-    int extract(const QString &type, const QString &lineHead, const QString &lineMiddle, Listing listing,
-                const QString &listHead);
+    int extractAs(int typeIndex);
+    int extractJob(Job &job);
+    int listMembers(Job &job);
+    int runExtraction(Job &job);
+    int extractOneFile(Job &job);
+    int extractRarAgain(Job &job);
+    int checkMembersPresent(const Job &job);
+    int toolFailed(const ShellResult &result);
+    int fail(int code, Failure::Reason reason, const QString &detail = QString());
 
     QString fileName;
     QString decomPath;
+    PasswordHook passwordHook;
+    Failure lastFailure;
+    QList<ArchiveMember> lastMembers;
 };

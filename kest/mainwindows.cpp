@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "mainwindows.h"
 
+#include "archivetypes.h"
 #include "compresswin.h"
 #include "decompressiontool.h"
 #include "ezxlanguage.h"
+#include "myclass_passworddlg.h"
 #include "myclass_progressdlg.h"
 #include "phonepath.h"
 #include "popupmenu.h"
@@ -13,6 +15,8 @@
 #include "zpushbutton.h"
 #include "zscrollview.h"
 
+#include <QFileInfo>
+#include <QFontMetrics>
 #include <QLabel>
 
 namespace {
@@ -58,6 +62,30 @@ const char askExit[] = "\xC4\xFA\xBD\xAB\xCD\xCB\xB3\xF6\xD3\xA6\xD3\xC3\xB3\xCC
 // 创建压缩包
 const char compressTitle[] = "\xB4\xB4\xBD\xA8\xD1\xB9\xCB\xF5\xB0\xFC";
 
+// Reason lines under "解压失败！", by the engine's reason.
+// %1 未安装
+const char reasonNotInstalled[] = "%1 \xCE\xB4\xB0\xB2\xD7\xB0";
+// 密码错误
+const char reasonWrongPassword[] = "\xC3\xDC\xC2\xEB\xB4\xED\xCE\xF3";
+// 不是Kest能打开的压缩包
+const char reasonNotAnArchive[] =
+    "\xB2\xBB\xCA\xC7Kest\xC4\xDC\xB4\xF2\xBF\xAA\xB5\xC4\xD1\xB9\xCB\xF5\xB0\xFC";
+// 目标文件夹不可用
+const char reasonTarget[] = "\xC4\xBF\xB1\xEA\xCE\xC4\xBC\xFE\xBC\xD0\xB2\xBB\xBF\xC9\xD3\xC3";
+// 压缩包不完整
+const char reasonCutShort[] = "\xD1\xB9\xCB\xF5\xB0\xFC\xB2\xBB\xCD\xEA\xD5\xFB";
+// 未解压：%1
+const char reasonMissing[] = "\xCE\xB4\xBD\xE2\xD1\xB9\xA3\xBA%1";
+// 压缩包中有文件指向目标文件夹之外
+const char reasonUnsafe[] = "\xD1\xB9\xCB\xF5\xB0\xFC\xD6\xD0\xD3\xD0\xCE\xC4\xBC\xFE\xD6\xB8\xCF\xF2"
+                            "\xC4\xBF\xB1\xEA\xCE\xC4\xBC\xFE\xBC\xD0\xD6\xAE\xCD\xE2";
+// 无法读取压缩包
+const char reasonUnreadable[] = "\xCE\xDE\xB7\xA8\xB6\xC1\xC8\xA1\xD1\xB9\xCB\xF5\xB0\xFC";
+
+// The failure box is 240 pixels wide less its margins: a reason line longer than this is
+// shortened in the middle, where a tool's message says least.
+constexpr int reasonWidth = 200;
+
 QString gb(const char *bytes)
 {
     return QString::fromLatin1(bytes);
@@ -71,6 +99,7 @@ MainWindows::MainWindows(const QString &captionKey, const QString &captionDefaul
 {
     initComponent();
     pTool = new DecompressionTool(pFileEdit->text(), pPathEdit->text());
+    pTool->setPasswordHook([this](QString &password) { return askPassword(password); });
 }
 
 MainWindows::MainWindows(const QString &archivePath, const QString &captionKey, const QString &captionDefault,
@@ -80,6 +109,7 @@ MainWindows::MainWindows(const QString &archivePath, const QString &captionKey, 
     initComponent();
     pFileEdit->setText(EZXLanguage::Text_code_Utf8(archivePath.toLatin1().constData()));
     pTool = new DecompressionTool(pFileEdit->text(), pPathEdit->text());
+    pTool->setPasswordHook([this](QString &password) { return askPassword(password); });
     pPathEdit->setText(pTool->getDefaultDecomPath());
 }
 
@@ -175,9 +205,7 @@ void MainWindows::slotMainMenuClick(int id)
 
 void MainWindows::slotSelectFile()
 {
-    const QStringList filters = {QStringLiteral("*.tar.gz"), QStringLiteral("*.tar"), QStringLiteral("*.gz"),
-                                 QStringLiteral("*.rar"), QStringLiteral("*.zip")};
-    auto *picker = new ZOpenDlg(filters, phonePath(QStringLiteral("/")), false, this);
+    auto *picker = new ZOpenDlg(archivePickerFilters(), phonePath(QStringLiteral("/")), false, this);
     picker->exec();
     const QString file = picker->getFile();
     delete picker;
@@ -225,16 +253,68 @@ void MainWindows::decompressionFiel()
     int result = -1;
     // A folder that went away since it was picked is refused; extracting into the folder
     // accepted before would put the files where the screen does not say.
+    QString reason;
     if (pTool->setDecomPath(pPathEdit->text())) {
         setShellWaitHook([progress] { progress->keepAlive(); });
         result = pTool->decompressionFile();
         setShellWaitHook(nullptr);
+        reason = reasonLine(pTool->failure());
+    } else {
+        reason = reasonLine({DecompressionTool::Failure::TargetUnusable, QString()});
     }
-    if (result == 1)
+    // The password box was cancelled: the user knows, and nothing was done.
+    if (result == DecompressionTool::NoPassword) {
+        delete progress;
+        return;
+    }
+    if (result == 1) {
         showMsgHintDlg(readLabCap(QStringLiteral("Msg_HintInfo_Items1"), gb(hintExtracted)));
-    else
-        showMsgHintDlg(readLabCap(QStringLiteral("Msg_HintInfo_Items2"), gb(hintExtractFailed)));
+    } else {
+        const QString failed = readLabCap(QStringLiteral("Msg_HintInfo_Items2"), gb(hintExtractFailed));
+        showMsgHintDlg(reason.isEmpty() ? failed : failed + QLatin1Char('\n') + reason);
+    }
     delete progress;
+}
+
+// Asked by the engine when an archive needs a password.
+bool MainWindows::askPassword(QString &password)
+{
+    MyClass_PasswordDlg box(QFileInfo(pFileEdit->text()).fileName(), this, "passwordDlg");
+    if (box.exec() != QDialog::Accepted)
+        return false;
+    password = box.password();
+    return true;
+}
+
+// One short line that says why an extraction failed; empty when there is nothing to add.
+QString MainWindows::reasonLine(const DecompressionTool::Failure &failure) const
+{
+    using F = DecompressionTool::Failure;
+    QString line;
+    switch (failure.reason) {
+    case F::None:
+    case F::PasswordNeeded: return QString();
+    case F::NotAnArchive:
+        line = readLabCap(QStringLiteral("Msg_Reason_Items3"), gb(reasonNotAnArchive));
+        break;
+    case F::TargetUnusable: line = readLabCap(QStringLiteral("Msg_Reason_Items4"), gb(reasonTarget)); break;
+    case F::NotInstalled:
+        line = readLabCap(QStringLiteral("Msg_Reason_Items1"), gb(reasonNotInstalled));
+        line.replace(QLatin1String("%1"), failure.detail);
+        break;
+    case F::ToolMessage: line = failure.detail; break;
+    case F::Unreadable: line = readLabCap(QStringLiteral("Msg_Reason_Items8"), gb(reasonUnreadable)); break;
+    case F::CutShort: line = readLabCap(QStringLiteral("Msg_Reason_Items5"), gb(reasonCutShort)); break;
+    case F::MembersMissing:
+        line = readLabCap(QStringLiteral("Msg_Reason_Items6"), gb(reasonMissing));
+        line.replace(QLatin1String("%1"), failure.detail);
+        break;
+    case F::UnsafeMember: line = readLabCap(QStringLiteral("Msg_Reason_Items7"), gb(reasonUnsafe)); break;
+    case F::PasswordWrong:
+        line = readLabCap(QStringLiteral("Msg_Reason_Items2"), gb(reasonWrongPassword));
+        break;
+    }
+    return QFontMetrics(font()).elidedText(line.simplified(), Qt::ElideMiddle, reasonWidth);
 }
 
 void MainWindows::displayCompressWin()

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "decompressiontool.h"
 #include "myclass_zwidget.h"
 
-class DecompressionTool;
 class PopupMenu;
 class QLabel;
 class ZMultiLineEdit;
@@ -37,6 +37,8 @@ private:
     void decompressionFiel();
     void displayCompressWin();
     QString nameLine() const;
+    bool askPassword(QString &password);
+    QString reasonLine(const DecompressionTool::Failure &failure) const;
 
     ZScrollView *pContent = nullptr;
     ZPushButton *pMenuBtn = nullptr;

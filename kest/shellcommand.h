@@ -1,17 +1,17 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <functional>
 
-// How Kest hands its command lines to the shell.
+// How Kest hands its command lines to the shell: the one place that starts a tool and waits
+// for it.
 
-// A path as exactly one shell word. Paths of plain characters (ASCII letters, digits and
-// "_-./+,:=%@") come back unchanged, so ordinary command lines read as they always did;
-// anything else is put in single quotes. A relative path beginning with "-" would be taken
-// for an option, and one whose first ":" comes before any "/" for a remote archive by tar:
-// both get "./" in front.
+// A path as exactly one shell word (shellQuote of the platform). A relative path beginning
+// with "-" would be taken for an option, and one whose first ":" comes before any "/" for a
+// remote archive by tar: both get "./" in front.
 QString shellQuotePath(const QString &path);
 
 // How a shell command ended.
@@ -26,12 +26,47 @@ struct ShellStatus
     int code = -1;
 
     bool exitedWithin(int worstAccepted) const { return end == Exited && code >= 0 && code <= worstAccepted; }
+    // The shell found no such program (127) or could not execute it (126), or did not start.
+    bool toolMissing() const { return end == NotRun || (end == Exited && (code == 126 || code == 127)); }
 };
 
-// Runs "/bin/sh -c line" with the line in UTF-8, standard input from /dev/null (a tool that
-// asks a question reads end of input instead of waiting for an answer nobody can give) and
-// standard output and error shared with this process, and waits until it has ended. A line
-// holding a NUL character is not run.
+// One job: "/bin/sh -c line" in a session (and process group) of its own, without a
+// controlling terminal, standard input from /dev/null unless a password is passed.
+struct ShellJob
+{
+    // How a password reaches the tool without being on its command line (which every user
+    // can read in /proc).
+    enum PasswordWay {
+        NoPassword,
+        PasswordOnInput,  // one line on standard input (a pipe): 7-Zip
+        // Typed at the tool's own prompt on a pseudo-terminal (unzip, unar), which is its
+        // standard input and output.
+        PasswordAtTerminal,
+    };
+
+    QString line;
+    PasswordWay passwordWay = NoPassword;
+    QString password;
+    // Standard output is kept in ShellResult::output (else it is Kest's own). With a limit
+    // (bytes, > 0), the job is stopped once that much has come.
+    bool captureOutput = false;
+    qsizetype outputLimit = 0;
+    // Not empty: standard output goes into this file, which must not exist yet (mode 0600).
+    QString outputFile;
+};
+
+struct ShellResult
+{
+    ShellStatus status;
+    QByteArray output;     // when captured
+    QByteArray errors;     // the last 64 KiB of standard error, which still reaches Kest's own
+    int prompts = 0;       // password prompts seen at the terminal: a second one means a wrong password
+    bool stopped = false;  // ended by the output limit
+};
+
+ShellResult runShellJob(const ShellJob &job);
+
+// Runs line as above and waits until it has ended. A line holding a NUL character is not run.
 ShellStatus runShellCommand(const QString &line);
 
 // While a command runs, hook is called every shellWaitIntervalMs milliseconds (a window keeps

@@ -2,6 +2,7 @@
 #include "appcurrentname.h"
 #include "compresswin.h"
 #include "mainwindows.h"
+#include "myclass_passworddlg.h"
 #include "myclass_zapp.h"
 #include "popupmenu.h"
 #include "zconfig.h"
@@ -56,16 +57,17 @@ void TestCaptions::windowsSpeakTheLanguage_data()
     QTest::addColumn<QStringList>("main");      // file label, middle key, menu entries
     QTest::addColumn<QStringList>("question");  // start of the exit question, its two buttons
     QTest::addColumn<QStringList>("compress");  // title, middle key
+    QTest::addColumn<QStringList>("password");  // the password box's soft keys
     QTest::newRow("english") << "en-us" << QStringList{"Archive:", "Extract", "Create archive", "About"}
                              << QStringList{"Kest Ver: 1.0.4\r\n\r\nYou are leaving", "Yes", "No"}
-                             << QStringList{"Create archive", "Compress"};
+                             << QStringList{"Create archive", "Compress"} << QStringList{"OK", "Cancel"};
     QTest::newRow("russian") << "ru" << QStringList{"Архив:", "Извлечь", "Создать архив", "О программе"}
                              << QStringList{"Kest Ver: 1.0.4\r\n\r\nВы выходите", "Да", "Нет"}
-                             << QStringList{"Создать архив", "Сжать"};
+                             << QStringList{"Создать архив", "Сжать"} << QStringList{"OK", "Отмена"};
     // The Chinese group holds the program's own defaults, name line and all.
     QTest::newRow("chinese") << "zh-cn" << QStringList{"文件名称：", "解压", "创建压缩包", "关于"}
                              << QStringList{"Kest\u3000Ver: 1.0.4\r\n\r\n您将退出", "是", "否"}
-                             << QStringList{"创建压缩包", "压缩"};
+                             << QStringList{"创建压缩包", "压缩"} << QStringList{"确定", "取消"};
 }
 
 void TestCaptions::windowsSpeakTheLanguage()
@@ -74,6 +76,7 @@ void TestCaptions::windowsSpeakTheLanguage()
     QFETCH(QStringList, main);
     QFETCH(QStringList, question);
     QFETCH(QStringList, compress);
+    QFETCH(QStringList, password);
 
     PhoneTree phone;
     phone.write("/ezx_user/download/appwrite/setup/ezx_system.cfg",
@@ -107,6 +110,10 @@ void TestCaptions::windowsSpeakTheLanguage()
         QVERIFY(win);
         QCOMPARE(win->title(), compress[0]);
         QCOMPARE(win->findChild<ZPushButton *>("pMidBtn")->text(), compress[1]);
+
+        MyClass_PasswordDlg box("a.zip", &window, "passwordDlg");
+        QCOMPARE(box.findChild<ZPushButton *>("pOkBtn")->text(), password[0]);
+        QCOMPARE(box.findChild<ZPushButton *>("pCancelBtn")->text(), password[1]);
     }
     QCOMPARE(modalTimeouts(), 0);
     // Every caption was found: nothing was added to the file.

@@ -80,7 +80,8 @@ QByteArray rar4Archive(const QList<RarEntry> &entries)
         put16(fields, name.size());
         put32(fields, entry.symlink ? attrUnixLink : entry.folder ? attrFolder : attrArchive);
         fields += name;
-        out += header(fileHead, longBlock | (entry.folder ? dictionaryIsFolder : 0), fields);
+        const uint16_t password = entry.encrypted ? 0x0004 : 0;
+        out += header(fileHead, longBlock | password | (entry.folder ? dictionaryIsFolder : 0), fields);
         out += data;
     }
     out += header(endHead, lastBlock, QByteArray());

@@ -11,7 +11,8 @@ struct RarEntry
     QByteArray name;  // "/" or "\" separated, ASCII
     QByteArray data;
     bool folder = false;
-    bool symlink = false;  // data is the target; written as a Unix archiver writes links
+    bool symlink = false;    // data is the target; written as a Unix archiver writes links
+    bool encrypted = false;  // marked so; the data is stored as it is (garbage to a reader)
 };
 
 QByteArray rar4Archive(const QList<RarEntry> &entries);

@@ -20,6 +20,12 @@ private slots:
     void lineReachesShellAsUtf8();
     void nulCharacterIsNotRun();
     void hookRunsWhileWaiting();
+    void errorsAreCapturedAndPassedOn();
+    void jobIsASessionOfItsOwn();
+    void outputCaptureAndLimit();
+    void outputIntoANewFile();
+    void passwordReachesTheTool_data();
+    void passwordReachesTheTool();
     void quoting_data();
     void quoting();
 };
@@ -83,6 +89,104 @@ void TestShellCommand::hookRunsWhileWaiting()
     calls = 0;
     QCOMPARE(runShellCommand("sleep 0.1").code, 0);
     QCOMPARE(calls, 0);
+}
+
+void TestShellCommand::errorsAreCapturedAndPassedOn()
+{
+    ShellJob job;
+    job.line = "echo first >&2; echo; echo 'tar: Unexpected EOF in archive' >&2; exit 2";
+    const ShellResult result = runShellJob(job);
+    QCOMPARE(result.status.code, 2);
+    QCOMPARE(result.errors, QByteArray("first\ntar: Unexpected EOF in archive\n"));
+    QVERIFY(result.output.isEmpty());  // not captured: it went to the test's own output
+}
+
+// A job can be stopped as a whole (its process group) and never reaches the terminal the
+// program was started from.
+void TestShellCommand::jobIsASessionOfItsOwn()
+{
+    ShellJob job;
+    job.line =
+        "test \"$(ps -o sid= -p $$ | tr -d ' ')\" = $$ && test \"$(ps -o pgid= -p $$ | tr -d ' ')\" = $$"
+        " && ! (: < /dev/tty) 2>/dev/null";
+    job.captureOutput = true;
+    QCOMPARE(runShellJob(job).status.code, 0);
+}
+
+void TestShellCommand::outputCaptureAndLimit()
+{
+    ShellJob job;
+    job.line = "printf 'a%.0s' $(seq 1 100)";
+    job.captureOutput = true;
+    ShellResult result = runShellJob(job);
+    QCOMPARE(result.output, QByteArray(100, 'a'));
+    QVERIFY(!result.stopped);
+
+    // An endless writer is stopped, with its whole group, once enough has come.
+    job.line = "yes | cat";
+    job.outputLimit = 512;
+    result = runShellJob(job);
+    QVERIFY(result.stopped);
+    QVERIFY(result.output.size() >= 512);
+    QCOMPARE(result.output.left(4), QByteArray("y\ny\n"));
+}
+
+void TestShellCommand::outputIntoANewFile()
+{
+    QTemporaryDir dir;
+    ShellJob job;
+    job.line = "printf data";
+    job.outputFile = dir.filePath("out");
+    QCOMPARE(runShellJob(job).status.code, 0);
+    QFile out(job.outputFile);
+    QVERIFY(out.open(QIODevice::ReadOnly));
+    QCOMPARE(out.readAll(), QByteArray("data"));
+    QCOMPARE(out.permissions() & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
+    // An existing file is never written over.
+    QCOMPARE(runShellJob(job).status.end, ShellStatus::NotRun);
+}
+
+void TestShellCommand::passwordReachesTheTool_data()
+{
+    QTest::addColumn<int>("way");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<int>("prompts");
+    QTest::addColumn<QByteArray>("heard");  // what the tool read, line by line
+    const QString pw = QString::fromUtf8("s3 crét'");
+    // Like unzip and unar: asks on /dev/tty with echo off, and again when the answer is wrong.
+    const QString ask = "stty -echo < /dev/tty; printf 'Password: ' > /dev/tty; read -r pw < /dev/tty;"
+                        " stty echo < /dev/tty; printf '%s|' \"$pw\"; ";
+    QTest::newRow("terminal") << int(ShellJob::PasswordAtTerminal) << ask << 1
+                              << QString("s3 crét'|").toUtf8();
+    QTest::newRow("terminal_asked_again")
+        << int(ShellJob::PasswordAtTerminal) << ask + ask << 2 << QString("s3 crét'||").toUtf8();
+    QTest::newRow("terminal_asked_again_echo_off")
+        << int(ShellJob::PasswordAtTerminal)
+        << "stty -echo < /dev/tty; read -r a < /dev/tty; read -r b < /dev/tty; printf '%s|%s' \"$a\" \"$b\""
+        << 2 << QString("s3 crét'|").toUtf8();
+    // Like 7-Zip without a terminal: one line on standard input.
+    QTest::newRow("input") << int(ShellJob::PasswordOnInput) << "read -r pw; printf '%s|' \"$pw\"" << 0
+                           << QString("s3 crét'|").toUtf8();
+    Q_UNUSED(pw);
+}
+
+void TestShellCommand::passwordReachesTheTool()
+{
+    QFETCH(int, way);
+    QFETCH(QString, line);
+    QFETCH(int, prompts);
+    QFETCH(QByteArray, heard);
+    ShellJob job;
+    job.line = line;
+    job.passwordWay = ShellJob::PasswordWay(way);
+    job.password = QString::fromUtf8("s3 crét'");
+    job.captureOutput = true;
+    const ShellResult result = runShellJob(job);
+    QCOMPARE(result.status.code, 0);
+    // At a terminal the prompts show in the output too.
+    QCOMPARE(QByteArray(result.output).replace("Password: ", ""), heard);
+    QCOMPARE(result.prompts, prompts);
+    QVERIFY(!job.line.contains(job.password));
 }
 
 void TestShellCommand::quoting_data()

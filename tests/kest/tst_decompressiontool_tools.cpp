@@ -2,6 +2,7 @@
 // The archive engine with the real tools of this machine: tar, gzip, bzip2, zip, unzip and
 // the unrar of Debian's unrar-free (which creates no folders of its own: the engine's default
 // folder must exist before it runs).
+#include "archivetree.h"
 #include "decompressiontool.h"
 #include "rarwriter.h"
 #include "workingdir.h"
@@ -21,66 +22,6 @@
 #include <unistd.h>
 
 namespace {
-
-using Tree = QMap<QString, QByteArray>;  // relative path -> content, "<folder>" for folders
-
-const QByteArray folderMark = "<folder>";
-
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(content);
-}
-
-void writeTree(const QString &root, const Tree &tree)
-{
-    for (auto it = tree.begin(); it != tree.end(); ++it) {
-        if (it.value() == folderMark)
-            QDir().mkpath(root + "/" + it.key());
-        else
-            writeFile(root + "/" + it.key(), it.value());
-    }
-}
-
-Tree readTree(const QString &root)
-{
-    Tree tree;
-    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString relative = path.mid(root.size() + 1);
-        if (it.fileInfo().isDir()) {
-            tree.insert(relative, folderMark);
-        } else {
-            QFile file(path);
-            tree.insert(relative,
-                        file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>"));
-        }
-    }
-    return tree;
-}
-
-// What every test archive holds.
-Tree sampleTree()
-{
-    QByteArray binary;
-    for (int n = 0; n < 70000; ++n)
-        binary += char(n * 7 % 251);
-    return {{"top.txt", "top\n"},         {"docs", folderMark},     {"docs/readme.txt", "read me\n"},
-            {"docs/.hidden", "hidden\n"}, {"docs/sub", folderMark}, {"docs/sub/deep.bin", binary}};
-}
-
-bool runTool(const QString &program, const QStringList &arguments, const QString &workingDir)
-{
-    QProcess process;
-    process.setWorkingDirectory(workingDir);
-    process.start(program, arguments);
-    return process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit
-           && process.exitCode() == 0;
-}
 
 // Builds ARCHIVE (its type from the row) holding sampleTree(), made in source.
 bool makeArchive(const QString &type, const QString &archive, const QString &source)

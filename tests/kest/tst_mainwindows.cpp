@@ -5,6 +5,7 @@
 #include "appcurrentname.h"
 #include "compresswin.h"
 #include "mainwindows.h"
+#include "myclass_passworddlg.h"
 #include "myclass_progressdlg.h"
 #include "myclass_zapp.h"
 #include "popupmenu.h"
@@ -17,7 +18,9 @@
 #include "rarwriter.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
+#include <QStandardPaths>
 #include <QtTest>
 
 namespace {
@@ -48,6 +51,8 @@ private slots:
     void exitQuestion_data();
     void exitQuestion();
     void longExtractionKeepsTheProgressBoxAlive();
+    void failureSaysWhy_data();
+    void failureSaysWhy();
 
 private:
     MainWindows *openWindow(const QString &archiveArgument = QString());
@@ -165,8 +170,9 @@ void TestMainWindows::extraction_data()
     QTest::newRow("accepted") << QByteArray() << QList<int>{0, 0} << QStringList{ask, extracted} << true;
     QTest::newRow("refused") << QByteArray() << QList<int>{1} << QStringList{ask} << false;
     QTest::newRow("question_closed") << QByteArray() << QList<int>{-1} << QStringList{ask} << false;
+    // The failure box names the reason on a line of its own: here gzip's own words.
     QTest::newRow("damaged_archive") << QByteArray("\x1f\x8b not really gzip", 18) << QList<int>{0, 0}
-                                     << QStringList{ask, extractFailed} << false;
+                                     << QStringList{ask, extractFailed + "\ngzip: "} << false;
 }
 
 void TestMainWindows::extraction()
@@ -183,7 +189,10 @@ void TestMainWindows::extraction()
     pick("pFileBtn", phone->path("/mmc/mmca1/music.tar.gz"));
     QCOMPARE(field("pPathEdit"), phone->path("/mmc/mmca1/music"));
 
-    QCOMPARE(press("pMidBtn", answers), boxes);
+    const QStringList texts = press("pMidBtn", answers);
+    QCOMPARE(texts.size(), boxes.size());
+    for (int i = 0; i < boxes.size(); ++i)
+        QVERIFY2(texts.at(i).startsWith(boxes.at(i)), qPrintable(texts.at(i)));
     QCOMPARE(QFile::exists(phone->path("/mmc/mmca1/music/song.txt")), songExtracted);
     QVERIFY(!window->findChild<MyClass_ProgressDlg *>());
 }
@@ -243,7 +252,7 @@ void TestMainWindows::pickedFolderThatWentAwayIsNotReplaced()
     pick("pPathBtn", phone->path("/mmc/mmca1/second"));
     QDir(phone->path("/mmc/mmca1/second")).removeRecursively();
     QFile::remove(phone->path("/mmc/mmca1/first/song.txt"));
-    QCOMPARE(press("pMidBtn", {0, 0}).value(1), extractFailed);
+    QCOMPARE(press("pMidBtn", {0, 0}).value(1), extractFailed + QString::fromUtf8("\n目标文件夹不可用"));
     QVERIFY(!QFile::exists(phone->path("/mmc/mmca1/first/song.txt")));
     QVERIFY(!QFile::exists(phone->path("/mmc/mmca1/second")));
 }
@@ -360,6 +369,73 @@ void TestMainWindows::longExtractionKeepsTheProgressBoxAlive()
     BoxAnswers again({1});
     QTest::mouseClick(window->findChild<ZPushButton *>("pMidBtn"), Qt::LeftButton);
     QCOMPARE(again.texts.size(), 1);
+}
+
+void TestMainWindows::failureSaysWhy_data()
+{
+    QTest::addColumn<QString>("typed");  // into the password box; null: Cancel
+    QTest::addColumn<bool>("withUnzip");
+    QTest::addColumn<QStringList>("boxes");
+    QTest::addColumn<bool>("extracted");
+    const QString ask = QString::fromUtf8("您的操作将进行解压，是否继续？");
+    QTest::newRow("right_password") << "s3cret" << true << QStringList{ask, extracted} << true;
+    QTest::newRow("wrong_password") << "guess" << true
+                                    << QStringList{ask, extractFailed + QString::fromUtf8("\n密码错误")}
+                                    << false;
+    // Cancel: the user knows; no result box, nothing made.
+    QTest::newRow("cancelled") << QString() << true << QStringList{ask} << false;
+    QTest::newRow("unzip_missing") << QString() << false
+                                   << QStringList{ask, extractFailed + QString::fromUtf8("\nunzip 未安装")}
+                                   << false;
+}
+
+// An encrypted zip: the password box, and a failure box with its reason line.
+void TestMainWindows::failureSaysWhy()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, withUnzip);
+    QFETCH(QStringList, boxes);
+    QFETCH(bool, extracted);
+    phone->write("/src/song.txt", "hello\n");
+    const QString archive = phone->path("/mmc/mmca1/song-1.0.zip");
+    QProcess zip;
+    zip.setWorkingDirectory(phone->path("/src"));
+    zip.start("zip", {"-q", "-P", "s3cret", archive, "song.txt"});
+    QVERIFY(zip.waitForFinished() && zip.exitCode() == 0);
+    if (!withUnzip) {
+        // Only tar, sh and what they need: no unzip on the search path.
+        phone->mkdir("/tools");
+        for (const char *tool : {"tar", "gzip", "sh"})
+            QFile::link(QStandardPaths::findExecutable(tool), phone->path("/tools/") + tool);
+        qputenv("PATH", QFile::encodeName(phone->path("/tools")));
+    }
+    openWindow(archive);
+    QCOMPARE(field("pPathEdit"), phone->path("/mmc/mmca1/song-1.0"));
+
+    int asked = 0;
+    QTimer answerer;
+    connect(&answerer, &QTimer::timeout, this, [&] {
+        for (QWidget *top : QApplication::topLevelWidgets()) {
+            auto *box = qobject_cast<MyClass_PasswordDlg *>(top);
+            if (!box || !box->isVisible())
+                continue;
+            ++asked;
+            auto *field = box->findChild<QLineEdit *>("passwordField");
+            QVERIFY(field && field->echoMode() == QLineEdit::Password);
+            if (typed.isNull()) {
+                box->findChild<ZPushButton *>("pCancelBtn")->click();
+            } else {
+                field->setText(typed);
+                box->findChild<ZPushButton *>("pOkBtn")->click();
+            }
+        }
+    });
+    answerer.start(10);
+    QCOMPARE(press("pMidBtn", {0, 0}), boxes);
+    QCOMPARE(asked, withUnzip ? 1 : 0);
+    QCOMPARE(QFile::exists(phone->path("/mmc/mmca1/song-1.0/song.txt")), extracted);
+    if (!extracted)
+        QVERIFY(!QFile::exists(phone->path("/mmc/mmca1/song-1.0")));
 }
 
 int main(int argc, char **argv)
