@@ -19,7 +19,8 @@
 
 namespace {
 
-// Caption defaults, GB2312 as the language file's translators expect them.
+// Caption defaults as GB2312 bytes: readLabCap decodes them with the GB2312 codec, and a
+// language file gets the decoded text.
 
 // 添加文件
 const char menuAddFile[] = "\xCC\xED\xBC\xD3\xCE\xC4\xBC\xFE";

@@ -21,7 +21,8 @@
 
 namespace {
 
-// Caption defaults, GB2312 as the language file's translators expect them.
+// Caption defaults as GB2312 bytes: readLabCap decodes them with the GB2312 codec, and a
+// language file gets the decoded text.
 
 // 创建压缩包
 const char menuCreate[] = "\xB4\xB4\xBD\xA8\xD1\xB9\xCB\xF5\xB0\xFC";

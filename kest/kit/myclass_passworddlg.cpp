@@ -12,7 +12,8 @@
 
 namespace {
 
-// Caption defaults, GB2312 as the language file's translators expect them.
+// Caption defaults as GB2312 bytes: readLabCap decodes them with the GB2312 codec, and a
+// language file gets the decoded text.
 
 // 输入密码
 const char title[] = "\xCA\xE4\xC8\xEB\xC3\xDC\xC2\xEB";
