@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // kest [--help | FIRST ARCHIVE]: the archive manager. With an archive as second argument the
 // window opens on it, ready to extract.
+#include "decompressiontool.h"
 #include "mainwindows.h"
 #include "myclass_zapp.h"
 #include "phonepath.h"
@@ -37,7 +38,7 @@ void printFiles(const char *invocation)
                  "  %s\n      temporary folder of a compression\n",
                  captions.constData(), phonePath(std::string(PHONE_SYSTEM_CONFIG)).c_str(),
                  SYSTEM_CONFIG_LANGUAGE, SYSTEM_CONFIG_GROUP,
-                 phonePath(std::string("/mmc/mmca1/.tartmp")).c_str());
+                 QFile::encodeName(kestTempFolderPath()).constData());
 }
 
 }  // namespace
