@@ -2,6 +2,8 @@
 #include "myclass_progressdlg.h"
 
 #include "myclass_zwidget.h"
+#include "softkeys.h"
+#include "zpushbutton.h"
 #include "zscrollview.h"
 
 #include <QCloseEvent>
@@ -16,7 +18,21 @@ constexpr int boxWidth = 224;
 constexpr int minBoxHeight = 50;
 constexpr int centreLine = 160;
 constexpr int labelMinWidth = 218;
-constexpr int busyLineHeight = 14;
+constexpr int lineHeight = 16;
+constexpr int keyHeight = 22;
+
+// Caption defaults as GB2312 bytes, decoded by readLabCap.
+// 取消
+const char cancelCaption[] = "\xC8\xA1\xCF\xFB";
+// 正在取消...
+const char cancellingText[] = "\xD5\xFD\xD4\xDA\xC8\xA1\xCF\xFB...";
+// 剩余 %1
+const char timeLeftText[] = "\xCA\xA3\xD3\xE0 %1";
+
+QString gb(const char *bytes)
+{
+    return QString::fromLatin1(bytes);
+}
 
 }  // namespace
 
@@ -85,18 +101,68 @@ void MyClass_ProgressDlg::showProgressDlg()
     QCoreApplication::processEvents();
 }
 
+QString MyClass_ProgressDlg::clockText(qint64 seconds)
+{
+    return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+qint64 MyClass_ProgressDlg::secondsLeft(qint64 elapsedMs, double fraction)
+{
+    // The first second and the first percent say little about the rest.
+    if (elapsedMs < 1000 || fraction < 0.01)
+        return -1;
+    if (fraction >= 1)
+        return 0;
+    return qint64(double(elapsedMs) * (1 - fraction) / fraction / 1000 + 0.5);
+}
+
 void MyClass_ProgressDlg::keepAlive()
 {
     if (!busyBar)
         addBusyLine();
-    const qint64 seconds = shownFor.isValid() ? shownFor.elapsed() / 1000 : 0;
-    elapsedLabel->setText(
-        QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0')));
+    const qint64 elapsedMs = shownFor.isValid() ? shownFor.elapsed() : 0;
+    elapsedLabel->setText(clockText(elapsedMs / 1000));
+    // Labels are set only when their text changes: each change costs a repaint.
+    const qint64 left = secondsLeft(elapsedMs, fraction);
+    const QString leftText = left < 0 ? QString()
+                                      : readLabCap(QStringLiteral("Dlg_Progress_Info3"), gb(timeLeftText))
+                                            .replace(QLatin1String("%1"), clockText(left));
+    if (leftLabel->text() != leftText)
+        leftLabel->setText(leftText);
     QCoreApplication::processEvents();
 }
 
-// Under the message: a busy bar and the time taken so far. A one-line message leaves room for
-// them; a longer one makes the box grow, still centred on its line.
+void MyClass_ProgressDlg::setProgress(double value)
+{
+    fraction = value;
+    if (!busyBar)
+        addBusyLine();
+    if (value < 0) {
+        busyBar->setRange(0, 0);
+        percentLabel->clear();
+        return;
+    }
+    const int permille = qBound(0, int(value * 1000), 1000);
+    busyBar->setRange(0, 1000);
+    if (busyBar->value() != permille)
+        busyBar->setValue(permille);
+    const QString percent = QString::number(permille / 10) + QLatin1Char('%');
+    if (percentLabel->text() != percent)
+        percentLabel->setText(percent);
+}
+
+void MyClass_ProgressDlg::cancel()
+{
+    if (cancelled)
+        return;
+    cancelled = true;
+    pCancelBtn->setEnabled(false);
+    setDisplayInfo(QStringLiteral("Dlg_Progress_Info4"), gb(cancellingText));
+}
+
+// Under the message: the bar and the share done, the time taken and left, and the Cancel key.
+// A one-line message leaves room for the bar; the box grows for the rest, still centred on
+// its line.
 void MyClass_ProgressDlg::addBusyLine()
 {
     const int top = pLabel1->y() + pLabel1->height() + 4;
@@ -108,15 +174,34 @@ void MyClass_ProgressDlg::addBusyLine()
     busyBar->setStyleSheet(
         QStringLiteral("QProgressBar { border: 1px solid #8ea3c4; border-radius: 2px; background: #eef1f6; }"
                        "QProgressBar::chunk { background: #3b6fb6; width: 8px; margin: 1px; }"));
-    busyBar->setGeometry(14, top + 2, 150, busyLineHeight - 4);
+    busyBar->setGeometry(10, top + 3, 160, lineHeight - 6);
     busyBar->show();
+    percentLabel = new QLabel(this);
+    percentLabel->setObjectName(QStringLiteral("percentLabel"));
+    percentLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    percentLabel->setGeometry(172, top, 42, lineHeight);
+    percentLabel->show();
+
+    const int second = top + lineHeight + 2;
     elapsedLabel = new QLabel(this);
     elapsedLabel->setObjectName(QStringLiteral("elapsedLabel"));
-    elapsedLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    elapsedLabel->setGeometry(168, top, 44, busyLineHeight);
+    elapsedLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    elapsedLabel->setGeometry(10, second + 3, 40, lineHeight);
     elapsedLabel->show();
+    leftLabel = new QLabel(this);
+    leftLabel->setObjectName(QStringLiteral("leftLabel"));
+    leftLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    leftLabel->setGeometry(50, second + 3, 96, lineHeight);
+    leftLabel->show();
+    // The right soft key of the phone's boxes, in the box's own corner.
+    pCancelBtn = new ZPushButton(this, "progressCancel", 5);
+    pCancelBtn->setText(readLabCap(QStringLiteral("Dlg_Progress_Button1"), gb(cancelCaption)));
+    pCancelBtn->setGeometry(148, second, 66, keyHeight);
+    pCancelBtn->setFocusPolicy(Qt::NoFocus);
+    pCancelBtn->show();
+    connect(pCancelBtn, &QPushButton::clicked, this, &MyClass_ProgressDlg::cancel);
 
-    const int needed = top + busyLineHeight + 6;
+    const int needed = second + keyHeight + 6;
     if (needed > height()) {
         const QRect box = boxGeometry(needed - 10);
         resize(box.size());
@@ -126,6 +211,8 @@ void MyClass_ProgressDlg::addBusyLine()
 
 void MyClass_ProgressDlg::keyPressEvent(QKeyEvent *event)
 {
+    if (softKeyFor(event) == SoftKey::Right && !event->isAutoRepeat() && pCancelBtn)
+        pressSoftKey(pCancelBtn);
     event->accept();
 }
 
