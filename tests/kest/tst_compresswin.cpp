@@ -170,12 +170,26 @@ void TestCompressWin::packsTheRemainingEntriesAfterARemoval()
              QStringList({phone->path("/mmc/mmca1/photo.2009.jpg"), phone->path("/mmc/mmca1/music")}));
 
     QCOMPARE(press({0, 0}), QStringList({ask, compressed}));
-    // A name without suffix is used as typed; the archive is still a gzip-compressed tar.
-    QCOMPARE(archiveListing("/mmc/mmca1/out/backup"),
-             QStringList({"music/", "music/song.mp3", "photo.2009.jpg"}));
+    // A name without a known ending gets the one of what is made: a gzip-compressed tar.
+    QVERIFY(!QFile::exists(phone->path("/mmc/mmca1/out/backup")));
+    const QStringList packed{"music/", "music/song.mp3", "photo.2009.jpg"};
+    QCOMPARE(archiveListing("/mmc/mmca1/out/backup.tar.gz"), packed);
     QVERIFY(!QFile::exists(phone->path("/mmc/mmca1/.tartmp")));
     // The list and fields stay for the same archive to be made again.
     QCOMPARE(entryKeys().size(), 2);
+
+    // Made again: the archive is there, and is replaced only with a yes.
+    const QString replace = QString::fromUtf8("压缩包已存在，是否替换？\nbackup.tar.gz");
+    QAbstractButton *first = list->find(1);
+    QTest::mouseClick(first, Qt::LeftButton, {}, QPoint(8, first->height() / 2));
+    menu(2);
+    QCOMPARE(press({0, 1}), QStringList({ask, replace}));
+    QCOMPARE(archiveListing("/mmc/mmca1/out/backup.tar.gz"), packed);
+    QCOMPARE(press({0, 0, 0}), QStringList({ask, replace, compressed}));
+    QCOMPARE(archiveListing("/mmc/mmca1/out/backup.tar.gz"), QStringList({"music/", "music/song.mp3"}));
+    QCOMPARE(
+        QDir(phone->path("/mmc/mmca1/out")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        QStringList({"backup.tar.gz"}));
 }
 
 void TestCompressWin::removingWithNothingSelectedChangesNothing()
