@@ -64,6 +64,13 @@ JobGauge &currentGauge()
 
 }  // namespace
 
+bool isZombieStat(const QByteArray &stat)
+{
+    const qsizetype close = stat.lastIndexOf(')');
+    const QByteArray state = close < 0 ? QByteArray() : stat.mid(close + 1).trimmed().left(1);
+    return state == "Z" || state == "X";
+}
+
 qint64 sessionOfStat(const QByteArray &stat)
 {
     // The command name in parentheses may hold spaces and ")" itself: the fields start after
@@ -103,7 +110,8 @@ QList<int> ProcReader::sessionMembers(int session) const
             continue;
         char path[300];
         std::snprintf(path, sizeof path, "%s/stat", entry->d_name);
-        if (sessionOfStat(readSmall(dirFd, path)) == session)
+        const QByteArray stat = readSmall(dirFd, path);
+        if (sessionOfStat(stat) == session && !isZombieStat(stat))
             members.append(std::atoi(entry->d_name));
     }
     ::closedir(dir);
@@ -157,10 +165,11 @@ double measureJob(const ProcReader &reader, const JobGauge &gauge, int session)
         {};
         if (::stat(QFile::encodeName(gauge.file).constData(), &file) != 0 || file.st_size <= 0)
             return -1;
-        qint64 furthest = 0;
+        qint64 furthest = -1;
         for (int pid : reader.sessionMembers(session))
             furthest = std::max(furthest, reader.filePosition(pid, file.st_dev, file.st_ino));
-        return std::min(1.0, double(furthest) / double(file.st_size));
+        // Nobody has it open: not yet, or no more.
+        return furthest < 0 ? -1 : std::min(1.0, double(furthest) / double(file.st_size));
     }
     case JobGauge::BytesRead: {
         if (gauge.total <= 0)
@@ -181,8 +190,12 @@ double JobMeter::sample(int session)
 {
     if (session == lastSession && lastLook.isValid() && lastLook.elapsed() < intervalMs)
         return last;
+    if (session != lastSession)
+        last = -1;
     lastSession = session;
     lastLook.start();
-    last = measureJob(reader, jobGauge(), session);
+    // A job's bar never goes back: its tool closes the archive before it ends, and a
+    // decompressor reads ahead of the tool that seeks.
+    last = std::max(last, measureJob(reader, jobGauge(), session));
     return last;
 }

@@ -20,6 +20,8 @@
 qint64 sessionOfStat(const QByteArray &stat);
 qint64 positionOfFdinfo(const QByteArray &fdinfo);
 qint64 readCharsOfIo(const QByteArray &io);
+// A process that has ended and waits for its parent to collect it (state Z or X).
+bool isZombieStat(const QByteArray &stat);
 
 // Reads one process file system: the machine's own, or a tree made by a test. Kest watches
 // its own children, so this is never moved below the phone tree.
@@ -28,7 +30,7 @@ class ProcReader
 public:
     explicit ProcReader(const QString &root = QStringLiteral("/proc"));
 
-    // Every process of the session, in no particular order.
+    // Every process of the session that still runs (no zombie), in no particular order.
     QList<int> sessionMembers(int session) const;
     // The furthest offset any descriptor of pid has reached in the file (device, inode);
     // -1 when pid does not have it open.
@@ -64,11 +66,11 @@ void setJobGauge(const JobGauge &gauge);
 JobGauge jobGauge();
 
 // The share of the work done (0 to 1) in the job whose shell is session; -1 when the gauge
-// measures nothing or its file is gone.
+// measures nothing, or no process of the job has its file open.
 double measureJob(const ProcReader &reader, const JobGauge &gauge, int session);
 
-// measureJob at most every intervalMs: the wait hook runs every 20 ms, and a look at /proc
-// reads a file of every process on the machine.
+// measureJob at most every intervalMs (the wait hook runs every 20 ms, and a look at /proc
+// reads a file of every process on the machine), never less than before in the same job.
 class JobMeter
 {
 public:

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "shellcommand.h"
 
+#include "jobprogress.h"
 #include "shellquote.h"
 
 #include <algorithm>
@@ -40,8 +41,10 @@ bool &cancelledFlag()
 }
 
 // Stops the job's process group: SIGTERM lets a tool tidy up, SIGKILL follows for whatever is
-// left after 100 ms. Returns once the shell is reaped and no process of the group remains,
-// or after a few seconds (a process in an uninterruptible sleep).
+// left after 100 ms. Returns once the shell is reaped and nothing of the job runs any more,
+// or after a few seconds (a process in an uninterruptible sleep). A child of the shell that
+// has ended waits as a zombie until init collects it, which may take a while; it writes
+// nothing more, so it does not count.
 void stopGroup(pid_t pid, bool &reaped, int &status)
 {
     kill(-pid, SIGTERM);
@@ -54,7 +57,7 @@ void stopGroup(pid_t pid, bool &reaped, int &status)
             const pid_t done = waitpid(pid, &status, WNOHANG);
             reaped = done == pid || (done < 0 && errno == ECHILD);
         }
-        if (reaped && kill(-pid, 0) != 0 && errno == ESRCH)
+        if (reaped && ((kill(-pid, 0) != 0 && errno == ESRCH) || ProcReader().sessionMembers(pid).isEmpty()))
             return;
         const auto waited = Clock::now() - start;
         if (!killed && waited >= std::chrono::milliseconds(100)) {
