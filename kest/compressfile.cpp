@@ -98,13 +98,27 @@ int toolResult(const ShellStatus &status)
 
 int DecompressionTool::compressFile(QStringList items, QString archiveName, QString saveDir, int viaTempDir)
 {
+    lastFailure = {};
+    const int result = packItems(items, archiveName, saveDir, viaTempDir);
+    setJobGauge({});
+    if (!shellCancelled())
+        return result;
+    // After Cancel no command runs any more: the temporary folder goes without the shell
+    // (nothing in it is the user's own).
+    if (viaTempDir)
+        QDir(kestTempFolderPath()).removeRecursively();
+    return fail(Cancelled, Failure::Cancelled);
+}
+
+int DecompressionTool::packItems(const QStringList &items, const QString &archiveName, const QString &saveDir,
+                                 int viaTempDir)
+{
     // 1. The name, the folder and at least one item.
     if (archiveName.isNull() || saveDir.isNull())
         return Refused;
     if (items.isEmpty())
         return NoItems;
     QString archive = saveDir + QLatin1Char('/') + archiveName;
-    lastFailure = {};
     const bool replacing = QFileInfo(archive).isFile() || QFileInfo(archive).isSymLink();
     if (replacing && replaceHook && !replaceHook({archiveName}))
         return fail(NotReplaced, Failure::NotReplaced);
@@ -147,12 +161,6 @@ int DecompressionTool::compressFile(QStringList items, QString archiveName, QStr
     const QString removeTemp = QLatin1String("rm -rf ") + tempWord;
     const auto finish = [&](int result) {
         QDir::setCurrent(QStringLiteral("/"));
-        setJobGauge({});
-        // After Cancel no command runs any more; nothing in the folder is the user's own.
-        if (shellCancelled()) {
-            QDir(tempDir).removeRecursively();
-            return fail(Cancelled, Failure::Cancelled);
-        }
         runShellCommand(removeTemp);
         return result;
     };

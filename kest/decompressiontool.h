@@ -142,6 +142,8 @@ public:
 private:
     struct Job;
 
+    int packItems(const QStringList &items, const QString &archiveName, const QString &saveDir,
+                  int viaTempDir);
     int extractAs(int typeIndex);
     int extractJob(Job &job);
     int listMembers(Job &job);
