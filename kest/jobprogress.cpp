@@ -118,6 +118,41 @@ QList<int> ProcReader::sessionMembers(int session) const
     return members;
 }
 
+QList<int> ProcReader::jobTree(int leader) const
+{
+    const QByteArray leaderTask = root + '/' + QByteArray::number(leader) + "/task";
+    if (::access(leaderTask.constData(), F_OK) != 0)
+        return sessionMembers(leader);
+    QList<int> tree{leader};
+    for (qsizetype next = 0; next < tree.size() && tree.size() < 4096; ++next) {
+        const QByteArray tasks = root + '/' + QByteArray::number(tree.at(next)) + "/task";
+        DIR *dir = ::opendir(tasks.constData());
+        if (!dir)
+            continue;
+        const int dirFd = ::dirfd(dir);
+        while (const dirent *entry = ::readdir(dir)) {
+            if (!isNumber(entry->d_name))
+                continue;
+            char path[300];
+            std::snprintf(path, sizeof path, "%s/children", entry->d_name);
+            // A children file can be longer than one small read: read it whole.
+            const int fd = ::openat(dirFd, path, O_RDONLY | O_CLOEXEC);
+            if (fd < 0)
+                continue;
+            QByteArray text;
+            char buffer[1024];
+            for (ssize_t got; (got = ::read(fd, buffer, sizeof buffer)) > 0;)
+                text.append(buffer, int(got));
+            ::close(fd);
+            for (const QByteArray &word : text.simplified().split(' '))
+                if (const int pid = word.toInt(); pid > 0 && !tree.contains(pid))
+                    tree.append(pid);
+        }
+        ::closedir(dir);
+    }
+    return tree;
+}
+
 qint64 ProcReader::filePosition(int pid, dev_t device, ino_t inode) const
 {
     const QByteArray base = root + '/' + QByteArray::number(pid);
@@ -166,7 +201,7 @@ double measureJob(const ProcReader &reader, const JobGauge &gauge, int session)
         if (::stat(QFile::encodeName(gauge.file).constData(), &file) != 0 || file.st_size <= 0)
             return -1;
         qint64 furthest = -1;
-        for (int pid : reader.sessionMembers(session))
+        for (int pid : reader.jobTree(session))
             furthest = std::max(furthest, reader.filePosition(pid, file.st_dev, file.st_ino));
         // Nobody has it open: not yet, or no more.
         return furthest < 0 ? -1 : std::min(1.0, double(furthest) / double(file.st_size));
@@ -175,7 +210,7 @@ double measureJob(const ProcReader &reader, const JobGauge &gauge, int session)
         if (gauge.total <= 0)
             return -1;
         qint64 most = 0;
-        for (int pid : reader.sessionMembers(session))
+        for (int pid : reader.jobTree(session))
             most = std::max(most, reader.readChars(pid));
         const qint64 done = std::min(gauge.before + most, std::max(gauge.before, gauge.upTo));
         return std::clamp(double(done) / double(gauge.total), 0.0, 1.0);

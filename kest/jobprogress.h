@@ -13,6 +13,7 @@
 //   PID/fd/N       a link to each open file; stat() follows it to the file itself
 //   PID/fdinfo/N   "pos:\t123": the offset of that descriptor in its file
 //   PID/io         "rchar: 123": every byte the process has read, from files and pipes
+//   PID/task/TID/children   the pids of the children that thread started, blank-separated
 // A process of another user, or one that ends while it is looked at, is skipped. No tool's
 // command line changes for this.
 
@@ -30,8 +31,13 @@ class ProcReader
 public:
     explicit ProcReader(const QString &root = QStringLiteral("/proc"));
 
-    // Every process of the session that still runs (no zombie), in no particular order.
+    // Every process of the session that still runs (no zombie), in no particular order. It
+    // reads every process's stat: the sure way, for when the job must be over.
     QList<int> sessionMembers(int session) const;
+    // The leader and its descendants, from each thread's "children" file (a handful of
+    // reads); a child whose parent ended is no longer among them. Without those files (an
+    // older kernel), sessionMembers(leader).
+    QList<int> jobTree(int leader) const;
     // The furthest offset any descriptor of pid has reached in the file (device, inode);
     // -1 when pid does not have it open.
     qint64 filePosition(int pid, dev_t device, ino_t inode) const;

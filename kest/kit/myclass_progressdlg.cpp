@@ -29,6 +29,15 @@ const char cancellingText[] = "\xD5\xFD\xD4\xDA\xC8\xA1\xCF\xFB...";
 // 剩余 %1
 const char timeLeftText[] = "\xCA\xA3\xD3\xE0 %1";
 
+// Styled chunks make the busy bar a run of blocks moving along, not a full bar; a bar that
+// knows the share is one solid chunk.
+const char busyStyle[] =
+    "QProgressBar { border: 1px solid #8ea3c4; border-radius: 2px; background: #eef1f6; }"
+    "QProgressBar::chunk { background: #3b6fb6; width: 8px; margin: 1px; }";
+const char shareStyle[] =
+    "QProgressBar { border: 1px solid #8ea3c4; border-radius: 2px; background: #eef1f6; }"
+    "QProgressBar::chunk { background: #3b6fb6; }";
+
 QString gb(const char *bytes)
 {
     return QString::fromLatin1(bytes);
@@ -134,18 +143,46 @@ void MyClass_ProgressDlg::keepAlive()
 
 void MyClass_ProgressDlg::setProgress(double value)
 {
-    fraction = value;
     if (!busyBar)
         addBusyLine();
+    const qint64 now = shownFor.isValid() ? shownFor.elapsed() : 0;
     if (value < 0) {
-        busyBar->setRange(0, 0);
+        fraction = shown = -1;
+        if (busyBar->maximum() != 0) {
+            busyBar->setRange(0, 0);
+            busyBar->setStyleSheet(QString::fromLatin1(busyStyle));
+        }
         percentLabel->clear();
         return;
     }
-    const int permille = qBound(0, int(value * 1000), 1000);
-    busyBar->setRange(0, 1000);
-    if (busyBar->value() != permille)
+    if (value != fraction) {
+        const bool onwards = fraction >= 0 && value > fraction && now > measuredAt;
+        pace = onwards ? (value - fraction) / double(now - measuredAt) : 0;
+        paceSpan = onwards ? now - measuredAt : 0;
+        // A new job of the same operation starts again from its own beginning.
+        if (value < fraction)
+            shown = value;
+        fraction = value;
+        measuredAt = now;
+    }
+    const double ahead = pace * double(qMin(now - measuredAt, paceSpan));
+    showShare(qMax(shown, qMin(1.0, fraction + ahead)));
+}
+
+// The bar and the percentage for share; the bar is repainted whenever its value changes,
+// not only when a whole block of it does, so that the box is seen to move.
+void MyClass_ProgressDlg::showShare(double share)
+{
+    shown = share;
+    const int permille = qBound(0, int(share * 1000), 1000);
+    if (busyBar->maximum() == 0) {
+        busyBar->setRange(0, 1000);
+        busyBar->setStyleSheet(QString::fromLatin1(shareStyle));
+    }
+    if (busyBar->value() != permille) {
         busyBar->setValue(permille);
+        busyBar->update();
+    }
     const QString percent = QString::number(permille / 10) + QLatin1Char('%');
     if (percentLabel->text() != percent)
         percentLabel->setText(percent);
@@ -170,10 +207,7 @@ void MyClass_ProgressDlg::addBusyLine()
     busyBar->setObjectName(QStringLiteral("busyBar"));
     busyBar->setRange(0, 0);
     busyBar->setTextVisible(false);
-    // Styled chunks make the busy bar a run of blocks moving along, not a full bar.
-    busyBar->setStyleSheet(
-        QStringLiteral("QProgressBar { border: 1px solid #8ea3c4; border-radius: 2px; background: #eef1f6; }"
-                       "QProgressBar::chunk { background: #3b6fb6; width: 8px; margin: 1px; }"));
+    busyBar->setStyleSheet(QString::fromLatin1(busyStyle));
     busyBar->setGeometry(10, top + 3, 160, lineHeight - 6);
     busyBar->show();
     percentLabel = new QLabel(this);

@@ -31,7 +31,9 @@ public:
     // For the caller to call over and over while its long work runs: shows how long it has
     // taken and a moving busy bar, and lets the toolkit paint, so the box never looks hung.
     void keepAlive();
-    // How far the work is, 0 to 1; below 0 when nobody can tell (the bar is a busy bar).
+    // How far the work is, 0 to 1, as last measured; below 0 when nobody can tell (the bar is
+    // a busy bar). Called on every look, also between measurements: the bar then moves on
+    // at the pace of the last two, never further than one more interval of it.
     void setProgress(double fraction);
     // Cancel was pressed. The box stays up until its owner has stopped the work.
     bool cancelRequested() const { return cancelled; }
@@ -63,6 +65,12 @@ private:
     QLabel *leftLabel = nullptr;
     ZPushButton *pCancelBtn = nullptr;
     QElapsedTimer shownFor;
-    double fraction = -1;
+    void showShare(double share);
+
+    double fraction = -1;  // as last measured
+    qint64 measuredAt = 0;
+    double pace = 0;  // share per millisecond between the last two measurements
+    qint64 paceSpan = 0;
+    double shown = -1;
     bool cancelled = false;
 };

@@ -122,6 +122,19 @@ void TestJobProgress::fakeTreeIsMeasuredBySessionAndFile()
     // Bytes: what came before plus the most one process read, never past this job's share.
     QCOMPARE(measureJob(reader, {JobGauge::BytesRead, QString(), 100, 400, 1000}, 100), 0.4);
     QCOMPARE(measureJob(reader, {JobGauge::BytesRead, QString(), 100, 9000, 10000}, 100), 0.51);
+
+    // With children files the job is the shell's tree: 101 is its child, 102 tar's.
+    writeFile(proc + "/100/task/100/children", "101 ");
+    writeFile(proc + "/101/task/101/children", "");
+    writeFile(proc + "/101/task/105/children", "102");
+    writeFile(proc + "/102/task/102/children", "");
+    QList<int> tree = reader.jobTree(100);
+    std::sort(tree.begin(), tree.end());
+    QCOMPARE(tree, QList<int>({100, 101, 102}));
+    QCOMPARE(measureJob(reader, {JobGauge::FileRead, archive}, 100), 0.6);
+    writeFile(proc + "/101/task/105/children", "");
+    QCOMPARE(measureJob(reader, {JobGauge::FileRead, archive}, 100), 0.25);
+    writeFile(proc + "/101/task/105/children", "102");
     QCOMPARE(measureJob(reader, {}, 100), -1.0);
 
     // The meter's share of one job never goes back; a new job starts afresh.
