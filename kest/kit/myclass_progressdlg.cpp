@@ -227,8 +227,14 @@ void MyClass_ProgressDlg::addBusyLine()
     leftLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     leftLabel->setGeometry(50, second + 3, 96, lineHeight);
     leftLabel->show();
-    // The right soft key of the phone's boxes, in the box's own corner.
+    // The right soft key of the phone's boxes, in the box's own corner; soft keys are drawn
+    // for the dark soft-key bar, so it brings a piece of that bar with it.
     pCancelBtn = new ZPushButton(this, "progressCancel", 5);
+    pCancelBtn->setStyleSheet(
+        QStringLiteral("QPushButton { color: white; background: #1d3f73; border: none; border-radius: 3px;"
+                       " font-weight: bold; padding: 0 6px; }"
+                       "QPushButton:pressed { background: #3b6fb6; }"
+                       "QPushButton:disabled { color: #eef1f6; background: #8ea3c4; }"));
     pCancelBtn->setText(readLabCap(QStringLiteral("Dlg_Progress_Button1"), gb(cancelCaption)));
     pCancelBtn->setGeometry(148, second, 66, keyHeight);
     pCancelBtn->setFocusPolicy(Qt::NoFocus);
