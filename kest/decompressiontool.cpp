@@ -189,8 +189,10 @@ int DecompressionTool::extractAs(int typeIndex)
     job.sevenZip = sevenZipProgram();
     job.backslashes = job.extractor->lister != Lister::Tar;
     job.askReplace = bool(replaceHook);
-    // Every tool of the job reads the archive from its start to its end.
-    setJobGauge({JobGauge::FileRead, fileName});
+    // tar (or the decompressor it starts) reads the archive from its start to its end; the
+    // others jump to its index first.
+    setJobGauge(
+        {job.extractor->lister == Lister::Tar ? JobGauge::FileRead : JobGauge::FileReadChars, fileName});
     int result = extractJob(job);
     setJobGauge({});
     if (shellCancelled())

@@ -195,14 +195,18 @@ double measureJob(const ProcReader &reader, const JobGauge &gauge, int session)
 {
     switch (gauge.kind) {
     case JobGauge::Nothing: return -1;
-    case JobGauge::FileRead: {
+    case JobGauge::FileRead:
+    case JobGauge::FileReadChars: {
         struct stat file
         {};
         if (::stat(QFile::encodeName(gauge.file).constData(), &file) != 0 || file.st_size <= 0)
             return -1;
         qint64 furthest = -1;
-        for (int pid : reader.jobTree(session))
-            furthest = std::max(furthest, reader.filePosition(pid, file.st_dev, file.st_ino));
+        for (int pid : reader.jobTree(session)) {
+            const qint64 at = reader.filePosition(pid, file.st_dev, file.st_ino);
+            if (at >= 0)
+                furthest = std::max(furthest, gauge.kind == JobGauge::FileRead ? at : reader.readChars(pid));
+        }
         // Nobody has it open: not yet, or no more.
         return furthest < 0 ? -1 : std::min(1.0, double(furthest) / double(file.st_size));
     }

@@ -57,6 +57,10 @@ struct JobGauge
         // The share of file read by the furthest descriptor of the job's processes: a tool,
         // or the decompressor it started, reads the archive from start to end.
         FileRead,
+        // The most read (rchar) by one process of the job that has file open, as a share of
+        // it: unzip, 7-Zip and unrar read the archive's index at its end first, so their
+        // position says little.
+        FileReadChars,
         // (before + the most any one process of the job has read) / total, at most upTo:
         // cp reads what it copies, and gzip under tar reads the stream that is packed.
         BytesRead,

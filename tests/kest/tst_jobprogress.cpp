@@ -99,7 +99,7 @@ void TestJobProgress::fakeTreeIsMeasuredBySessionAndFile()
     // The job (session 100): the shell, tar reading the archive, and gzip under tar also
     // reading it; another job (session 200) further on in the same archive.
     fakeProcess(proc, 100, 100, 10, {});
-    fakeProcess(proc, 101, 100, 5000, {{3, archive, 250}, {4, other, 4000}});
+    fakeProcess(proc, 101, 100, 700, {{3, archive, 250}, {4, other, 4000}});
     fakeProcess(proc, 102, 100, 300, {{5, archive, 600}});
     fakeProcess(proc, 200, 200, 9000, {{3, archive, 900}});
     QDir().mkpath(proc + "/sys");
@@ -117,11 +117,15 @@ void TestJobProgress::fakeTreeIsMeasuredBySessionAndFile()
     QCOMPARE(measureJob(reader, {JobGauge::FileRead, archive}, 100), 0.6);
     QCOMPARE(measureJob(reader, {JobGauge::FileRead, archive}, 200), 0.9);
     QCOMPARE(measureJob(reader, {JobGauge::FileRead, other}, 100), 0.8);
+    // By bytes read, of the processes that have the file open: however far they went in it.
+    QCOMPARE(measureJob(reader, {JobGauge::FileReadChars, other}, 100), 0.14);
+    QCOMPARE(measureJob(reader, {JobGauge::FileReadChars, archive}, 100), 0.7);
+    QCOMPARE(measureJob(reader, {JobGauge::FileReadChars, dir.filePath("none")}, 100), -1.0);
     QCOMPARE(measureJob(reader, {JobGauge::FileRead, dir.filePath("gone")}, 100), -1.0);
     QCOMPARE(measureJob(reader, {JobGauge::FileRead, dir.filePath("music.tar.gz")}, 300), -1.0);
     // Bytes: what came before plus the most one process read, never past this job's share.
     QCOMPARE(measureJob(reader, {JobGauge::BytesRead, QString(), 100, 400, 1000}, 100), 0.4);
-    QCOMPARE(measureJob(reader, {JobGauge::BytesRead, QString(), 100, 9000, 10000}, 100), 0.51);
+    QCOMPARE(measureJob(reader, {JobGauge::BytesRead, QString(), 100, 9000, 10000}, 100), 0.08);
 
     // With children files the job is the shell's tree: 101 is its child, 102 tar's.
     writeFile(proc + "/100/task/100/children", "101 ");
