@@ -84,7 +84,7 @@ double measureJob(const ProcReader &reader, const JobGauge &gauge, int session);
 class JobMeter
 {
 public:
-    explicit JobMeter(const QString &root = QStringLiteral("/proc"), int intervalMs = 150);
+    explicit JobMeter(const QString &root = QStringLiteral("/proc"), int intervalMs = 100);
     double sample(int session);
 
 private:

@@ -146,7 +146,10 @@ void MyClass_ProgressDlg::setProgress(double value)
     if (!busyBar)
         addBusyLine();
     const qint64 now = shownFor.isValid() ? shownFor.elapsed() : 0;
-    if (value < 0) {
+    // Nothing read yet says no more than nothing known: the bar stays busy (and moving).
+    if (value <= 0) {
+        if (fraction >= 0)
+            unknownSince = now;
         fraction = shown = -1;
         if (busyBar->maximum() != 0) {
             busyBar->setRange(0, 0);
@@ -156,9 +159,15 @@ void MyClass_ProgressDlg::setProgress(double value)
         return;
     }
     if (value != fraction) {
-        const bool onwards = fraction >= 0 && value > fraction && now > measuredAt;
-        pace = onwards ? (value - fraction) / double(now - measuredAt) : 0;
-        paceSpan = onwards ? now - measuredAt : 0;
+        if (fraction < 0 && now > unknownSince) {
+            // The first measurement: the work began about when the bar turned busy.
+            pace = value / double(now - unknownSince);
+            paceSpan = qMin<qint64>(now - unknownSince, 200);
+        } else {
+            const bool onwards = value > fraction && now > measuredAt;
+            pace = onwards ? (value - fraction) / double(now - measuredAt) : 0;
+            paceSpan = onwards ? now - measuredAt : 0;
+        }
         // A new job of the same operation starts again from its own beginning.
         if (value < fraction)
             shown = value;
@@ -166,12 +175,19 @@ void MyClass_ProgressDlg::setProgress(double value)
         measuredAt = now;
     }
     const double ahead = pace * double(qMin(now - measuredAt, paceSpan));
-    showShare(qMax(shown, qMin(1.0, fraction + ahead)));
+    const double estimate = qMin(1.0, fraction + ahead);
+    // The bar eases towards the estimate, a third of the way on each look: it moves on every
+    // look while the work goes on, instead of jumping at each measurement and then waiting.
+    double next = qMax(shown, 0.0);
+    next += (estimate - next) / 3;
+    if (estimate - next < 0.002)
+        next = estimate;
+    showShare(qMax(shown, next), estimate);
 }
 
-// The bar and the percentage for share; the bar is repainted whenever its value changes,
-// not only when a whole block of it does, so that the box is seen to move.
-void MyClass_ProgressDlg::showShare(double share)
+// The bar at share and the percentage of the estimate; the bar is repainted whenever its
+// value changes, not only when a whole block of it does, so that the box is seen to move.
+void MyClass_ProgressDlg::showShare(double share, double estimate)
 {
     shown = share;
     const int permille = qBound(0, int(share * 1000), 1000);
@@ -183,7 +199,7 @@ void MyClass_ProgressDlg::showShare(double share)
         busyBar->setValue(permille);
         busyBar->update();
     }
-    const QString percent = QString::number(permille / 10) + QLatin1Char('%');
+    const QString percent = QString::number(qBound(0, int(estimate * 100), 100)) + QLatin1Char('%');
     if (percentLabel->text() != percent)
         percentLabel->setText(percent);
 }

@@ -31,9 +31,10 @@ public:
     // For the caller to call over and over while its long work runs: shows how long it has
     // taken and a moving busy bar, and lets the toolkit paint, so the box never looks hung.
     void keepAlive();
-    // How far the work is, 0 to 1, as last measured; below 0 when nobody can tell (the bar is
-    // a busy bar). Called on every look, also between measurements: the bar then moves on
-    // at the pace of the last two, never further than one more interval of it.
+    // How far the work is, 0 to 1, as last measured; 0 or below when nobody can tell (the bar
+    // is a busy bar). Called on every look, also between measurements: the estimate then moves
+    // on at the pace of the last two, never further than one more interval of it, and the
+    // bar eases towards it.
     void setProgress(double fraction);
     // Cancel was pressed. The box stays up until its owner has stopped the work.
     bool cancelRequested() const { return cancelled; }
@@ -65,11 +66,12 @@ private:
     QLabel *leftLabel = nullptr;
     ZPushButton *pCancelBtn = nullptr;
     QElapsedTimer shownFor;
-    void showShare(double share);
+    void showShare(double share, double estimate);
 
     double fraction = -1;  // as last measured
     qint64 measuredAt = 0;
-    double pace = 0;  // share per millisecond between the last two measurements
+    qint64 unknownSince = 0;  // when the share last turned unknown (or the box came up)
+    double pace = 0;          // share per millisecond between the last two measurements
     qint64 paceSpan = 0;
     double shown = -1;
     bool cancelled = false;
