@@ -105,6 +105,10 @@ void MyClass_ProgressDlg::setDisplayInfo(const QString &text)
 
 void MyClass_ProgressDlg::showProgressDlg()
 {
+    // The box comes up as it will stay, bar and Cancel key included: the first look at the
+    // work would otherwise make it grow under the user's eyes.
+    if (!busyBar)
+        addBusyLine();
     show();
     shownFor.start();
     QCoreApplication::processEvents();
