@@ -10,6 +10,8 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLinearGradient>
+#include <QPainter>
 #include <QProgressBar>
 
 namespace {
@@ -37,6 +39,47 @@ const char busyStyle[] =
 const char shareStyle[] =
     "QProgressBar { border: 1px solid #8ea3c4; border-radius: 2px; background: #eef1f6; }"
     "QProgressBar::chunk { background: #3b6fb6; }";
+
+// A bar that knows the share carries a glint that runs along its filled part while the work
+// goes on, so that a job which is slow (a disk that stalls, a tool between two files) still
+// looks alive, and one whose box stopped being drawn looks hung.
+class GlintBar : public QProgressBar
+{
+public:
+    using QProgressBar::QProgressBar;
+
+    // Where the glint is: ms of a run that crosses the filled part every periodMs.
+    void setGlint(qint64 ms)
+    {
+        const int phase = int(ms % periodMs);
+        if (phase != glint && maximum() > 0 && value() > 0) {
+            glint = phase;
+            update();
+        }
+    }
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        QProgressBar::paintEvent(event);
+        if (maximum() <= 0 || value() <= 0)
+            return;
+        const QRect inside = rect().adjusted(1, 1, -1, -1);
+        const int filled = int(qint64(inside.width()) * value() / maximum());
+        const int centre = inside.left() + filled * glint / periodMs;
+        QLinearGradient shine(centre - glintWidth, 0, centre + glintWidth, 0);
+        shine.setColorAt(0, QColor(255, 255, 255, 0));
+        shine.setColorAt(0.5, QColor(255, 255, 255, 110));
+        shine.setColorAt(1, QColor(255, 255, 255, 0));
+        QPainter painter(this);
+        painter.fillRect(QRect(inside.left(), inside.top(), filled, inside.height()), shine);
+    }
+
+private:
+    static constexpr int periodMs = 1200;
+    static constexpr int glintWidth = 12;
+    int glint = 0;
+};
 
 QString gb(const char *bytes)
 {
@@ -134,14 +177,16 @@ void MyClass_ProgressDlg::keepAlive()
     if (!busyBar)
         addBusyLine();
     const qint64 elapsedMs = shownFor.isValid() ? shownFor.elapsed() : 0;
-    elapsedLabel->setText(clockText(elapsedMs / 1000));
     // Labels are set only when their text changes: each change costs a repaint.
+    const QString elapsedText = clockText(elapsedMs / 1000);
+    if (elapsedLabel->text() != elapsedText)
+        elapsedLabel->setText(elapsedText);
     const qint64 left = secondsLeft(elapsedMs, fraction);
-    const QString leftText = left < 0 ? QString()
-                                      : readLabCap(QStringLiteral("Dlg_Progress_Info3"), gb(timeLeftText))
-                                            .replace(QLatin1String("%1"), clockText(left));
+    const QString leftText =
+        left < 0 ? QString() : QString(timeLeftCaption).replace(QLatin1String("%1"), clockText(left));
     if (leftLabel->text() != leftText)
         leftLabel->setText(leftText);
+    static_cast<GlintBar *>(busyBar)->setGlint(elapsedMs);
     QCoreApplication::processEvents();
 }
 
@@ -223,7 +268,7 @@ void MyClass_ProgressDlg::cancel()
 void MyClass_ProgressDlg::addBusyLine()
 {
     const int top = pLabel1->y() + pLabel1->height() + 4;
-    busyBar = new QProgressBar(this);
+    busyBar = new GlintBar(this);
     busyBar->setObjectName(QStringLiteral("busyBar"));
     busyBar->setRange(0, 0);
     busyBar->setTextVisible(false);
@@ -242,6 +287,8 @@ void MyClass_ProgressDlg::addBusyLine()
     elapsedLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     elapsedLabel->setGeometry(10, second + 3, 40, lineHeight);
     elapsedLabel->show();
+    // Looked up once: the box is looked at fifty times a second.
+    timeLeftCaption = readLabCap(QStringLiteral("Dlg_Progress_Info3"), gb(timeLeftText));
     leftLabel = new QLabel(this);
     leftLabel->setObjectName(QStringLiteral("leftLabel"));
     leftLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);

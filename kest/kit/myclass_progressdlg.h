@@ -64,6 +64,7 @@ private:
     QLabel *percentLabel = nullptr;
     QLabel *elapsedLabel = nullptr;
     QLabel *leftLabel = nullptr;
+    QString timeLeftCaption;
     ZPushButton *pCancelBtn = nullptr;
     QElapsedTimer shownFor;
     void showShare(double share, double estimate);
