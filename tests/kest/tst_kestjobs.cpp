@@ -79,6 +79,7 @@ private slots:
     void compressionNameGetsItsEnding_data();
     void compressionNameGetsItsEnding();
     void escapeOnTheProgressBoxCancels();
+    void windowAsksBeforeReplacing();
     void pickersStartWhereTheArchiveIs();
 
 private:
@@ -326,6 +327,35 @@ void TestKestJobs::escapeOnTheProgressBoxCancels()
     QVERIFY(boxes.unexpected.isEmpty());
     QVERIFY(!QFileInfo::exists(target));
     QVERIFY(!window.findChild<MyClass_ProgressDlg *>());
+}
+
+// The question as the user meets it: the first entry named, Replace or Cancel.
+void TestKestJobs::windowAsksBeforeReplacing()
+{
+    const QString archive = phone->path("/mmc/mmca1/music.tar.gz");
+    makeTar(archive, {{"song.txt", "new"}, {"cover.jpg", "new"}, {"extra.txt", "new"}});
+    const QString target = phone->path("/mmc/mmca1/music");
+    writeFile(target + "/song.txt", "old");
+    writeFile(target + "/cover.jpg", "old");
+    MainWindows window(QString::fromLatin1(archive.toUtf8()), "Win_Caption1", "Kest", false, nullptr,
+                       "MainWin", 0);
+    window.show();
+    const QString replace = QString::fromUtf8("目标文件夹中已有压缩包里的文件，是否替换？\ncover.jpg (+1)");
+
+    {
+        BoxAnswers no({0, 1});
+        window.findChild<ZPushButton *>("pMidBtn")->click();
+        QCOMPARE(no.texts, QStringList({ask, replace}));
+        QVERIFY(no.unexpected.isEmpty());
+        QCOMPARE(entriesOf(target), QStringList({"cover.jpg", "song.txt"}));
+        QCOMPARE(readFile(target + "/song.txt"), QByteArray("old"));
+    }
+
+    BoxAnswers yes({0, 0, 0});
+    window.findChild<ZPushButton *>("pMidBtn")->click();
+    QCOMPARE(yes.texts, QStringList({ask, replace, QString::fromUtf8("解压完成！")}));
+    QCOMPARE(entriesOf(target), QStringList({"cover.jpg", "extra.txt", "song.txt"}));
+    QCOMPARE(readFile(target + "/song.txt"), QByteArray("new"));
 }
 
 void TestKestJobs::pickersStartWhereTheArchiveIs()
