@@ -4,6 +4,7 @@
 #include "appcurrentname.h"
 #include "archivetypes.h"
 #include "decompressiontool.h"
+#include "jobprogress.h"
 #include "mainwindows.h"
 #include "myclass_progressdlg.h"
 #include "shellcommand.h"
@@ -15,9 +16,12 @@
 #include "phonetree.h"
 #include "workingdir.h"
 
+#include <QStandardPaths>
 #include <QtTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -76,6 +80,7 @@ private slots:
     void extractionReplacesOnlyWithAYes_data();
     void extractionReplacesOnlyWithAYes();
     void oneFileIsReplacedOnlyWithAYes();
+    void eachJobIsMeasuredAgainstItsShare();
     void compressionNameGetsItsEnding_data();
     void compressionNameGetsItsEnding();
     void escapeOnTheProgressBoxCancels();
@@ -109,8 +114,8 @@ void TestKestJobs::cleanup()
 {
     setShellWatch(nullptr);
     qputenv("PATH", savedPath);
-    QFile::remove(bin.filePath("tar"));
-    QFile::remove(started());
+    for (const char *name : {"tar", "cp", "go", "started"})
+        QFile::remove(bin.filePath(name));
     QCOMPARE(modalTimeouts(), 0);
     phone.reset();
     QDir::setCurrent(QDir::tempPath());
@@ -268,6 +273,60 @@ void TestKestJobs::oneFileIsReplacedOnlyWithAYes()
         QCOMPARE(readFile(phone->path("/mmc/mmca1/readme")), QByteArray(yes ? "new" : "old"));
     }
     QCOMPARE(entriesOf(phone->path("/mmc/mmca1")), QStringList({"readme", "readme.gz"}));
+}
+
+// What the progress box measures each job against: the archive for an extraction; for a
+// compression each item's bytes as it is copied, then all of them again as they are packed.
+// cp and tar wait for the watch to let them go, so that it sees every job.
+void TestKestJobs::eachJobIsMeasuredAgainstItsShare()
+{
+    const QString fifo = bin.filePath("go");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const char *name : {"cp", "tar"}) {
+        const QString real = QStandardPaths::findExecutable(name);
+        writeFile(bin.filePath(name), "#!/bin/sh\nhead -c 1 " + QFile::encodeName(fifo)
+                                          + " > /dev/null\nexec " + QFile::encodeName(real) + " \"$@\"\n");
+        QFile::setPermissions(bin.filePath(name), QFile::ReadOwner | QFile::ExeOwner);
+    }
+    qputenv("PATH", QFile::encodeName(bin.path()) + ':' + savedPath);
+    QList<JobGauge> gauges;
+    setShellWatch([&gauges, fifo](int) {
+        gauges << jobGauge();
+        const int go = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (go >= 0) {
+            [[maybe_unused]] const ssize_t written = ::write(go, "x", 1);
+            ::close(go);
+        }
+        return false;
+    });
+    writeFile(phone->path("/mmc/mmca1/a.bin"), QByteArray(3000, 'a'));
+    writeFile(phone->path("/mmc/mmca1/b/c.bin"), QByteArray(1000, 'c'));
+    writeFile(phone->path("/mmc/mmca1/b/d.bin"), QByteArray(500, 'd'));
+    const QString out = phone->path("/mmc/mmca1/out");
+    QDir().mkpath(out);
+    DecompressionTool tool("x.tar.gz", out);
+    QCOMPARE(
+        tool.compressFile({phone->path("/mmc/mmca1/a.bin"), phone->path("/mmc/mmca1/b")}, "x.tar.gz", out, 1),
+        DecompressionTool::Done);
+    using Share = std::array<qint64, 3>;  // before, up to, total
+    QList<Share> shares;
+    for (const JobGauge &gauge : gauges)
+        if (gauge.kind == JobGauge::BytesRead
+            && !shares.contains(Share{gauge.before, gauge.upTo, gauge.total}))
+            shares << Share{gauge.before, gauge.upTo, gauge.total};
+    QCOMPARE(shares, QList<Share>({{0, 3000, 9000}, {3000, 4500, 9000}, {4500, 9000, 9000}}));
+    QCOMPARE(jobGauge().kind, JobGauge::Nothing);
+
+    gauges.clear();
+    const QString archive = out + "/x.tar.gz";
+    DecompressionTool extraction(archive, out + "/x");
+    QCOMPARE(extraction.decompressionFile(), DecompressionTool::Done);
+    QVERIFY(!gauges.isEmpty());
+    for (const JobGauge &gauge : gauges) {
+        QCOMPARE(gauge.kind, JobGauge::FileRead);
+        QCOMPARE(gauge.file, archive);
+    }
+    QCOMPARE(jobGauge().kind, JobGauge::Nothing);
 }
 
 void TestKestJobs::compressionNameGetsItsEnding_data()
