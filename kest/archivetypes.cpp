@@ -91,6 +91,14 @@ QString nameWithoutType(const QString &path)
     return name.left(name.size() - match.ending);
 }
 
+QString compressionFileName(const QString &typed)
+{
+    const QString lower = typed.toLower();
+    const bool named = (lower.endsWith(QLatin1String(".tar.gz")) && lower.size() > 7)
+                       || (lower.endsWith(QLatin1String(".tgz")) && lower.size() > 4);
+    return named ? typed : typed + QLatin1String(".tar.gz");
+}
+
 QStringList archivePickerFilters()
 {
     QStringList filters{QStringLiteral("*.tar.gz"), QStringLiteral("*.tar"), QStringLiteral("*.gz"),

@@ -55,6 +55,11 @@ int archiveTypeOf(const QString &path);
 // as the phone always did (a.b.c gives a).
 QString nameWithoutType(const QString &path);
 
+// The file name a compression writes for the name typed: it packs a gzip-compressed tar, so a
+// name that does not end in .tar.gz or .tgz (any case) gets ".tar.gz": "my backup" gives
+// "my backup.tar.gz", and "photos.zip" gives "photos.zip.tar.gz", not a tar named as a zip.
+QString compressionFileName(const QString &typed);
+
 // The picker's filters: "*.tar.gz", "*.tar", "*.gz", "*.rar", "*.zip" first, as the phone had
 // them, then every other ending Kest opens. The picker compares them without case.
 QStringList archivePickerFilters();

@@ -2,11 +2,15 @@
 // Compression: the items gathered in the temporary folder and packed with tar.
 #include "decompressiontool.h"
 
+#include "jobprogress.h"
 #include "shellcommand.h"
 
 #include <QDir>
+#include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QRandomGenerator>
 
 namespace {
 
@@ -24,8 +28,66 @@ bool existsOrDangles(const QString &path)
     return info.exists() || info.isSymLink();
 }
 
+// The bytes cp reads for an item: a file's size, or that of every file in a folder (links
+// are copied as links).
+qint64 bytesOf(const QString &item)
+{
+    const QFileInfo info(item);
+    if (!info.isDir())
+        return info.size();
+    qint64 total = 0;
+    QDirIterator it(item, QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        if (!it.fileInfo().isSymLink())
+            total += it.fileInfo().size();
+    }
+    return total;
+}
+
+// An archive that is already there (the user said yes to replacing it) is moved aside, not
+// overwritten at once: it comes back when the new one is not made, and goes when it is.
+class ArchiveAside
+{
+public:
+    explicit ArchiveAside(const QString &archive) : archive(archive)
+    {
+        if (!QFileInfo(archive).isFile())
+            return;
+        const QFileInfo info(archive);
+        const QString aside = info.path() + QLatin1String("/.") + info.fileName() + QLatin1Char('.')
+                              + QString::number(QRandomGenerator::global()->generate(), 36)
+                              + QLatin1String(".old");
+        if (QFile::rename(archive, aside))
+            asidePath = aside;
+    }
+
+    // The result stands: the old archive goes, or comes back in place of what a failed or
+    // cancelled tar left (a cancelled one leaves nothing at all).
+    int settle(int result)
+    {
+        if (result == DecompressionTool::Done) {
+            if (!asidePath.isEmpty())
+                QFile::remove(asidePath);
+            return result;
+        }
+        if (result == DecompressionTool::Cancelled || !asidePath.isEmpty())
+            QFile::remove(archive);
+        if (!asidePath.isEmpty())
+            QFile::rename(asidePath, archive);
+        return result;
+    }
+
+private:
+    QString archive;
+    QString asidePath;
+};
+
 int toolResult(const ShellStatus &status)
 {
+    if (shellCancelled())
+        return DecompressionTool::Cancelled;
     // tar's exit status 1 is a warning: the archive was made.
     if (status.exitedWithin(1))
         return DecompressionTool::Done;
@@ -36,20 +98,39 @@ int toolResult(const ShellStatus &status)
 
 int DecompressionTool::compressFile(QStringList items, QString archiveName, QString saveDir, int viaTempDir)
 {
+    lastFailure = {};
+    const int result = packItems(items, archiveName, saveDir, viaTempDir);
+    setJobGauge({});
+    if (!shellCancelled())
+        return result;
+    // After Cancel no command runs any more: the temporary folder goes without the shell
+    // (nothing in it is the user's own).
+    if (viaTempDir)
+        QDir(kestTempFolderPath()).removeRecursively();
+    return fail(Cancelled, Failure::Cancelled);
+}
+
+int DecompressionTool::packItems(const QStringList &items, const QString &archiveName, const QString &saveDir,
+                                 int viaTempDir)
+{
     // 1. The name, the folder and at least one item.
     if (archiveName.isNull() || saveDir.isNull())
         return Refused;
     if (items.isEmpty())
         return NoItems;
     QString archive = saveDir + QLatin1Char('/') + archiveName;
+    const bool replacing = QFileInfo(archive).isFile() || QFileInfo(archive).isSymLink();
+    if (replacing && replaceHook && !replaceHook({archiveName}))
+        return fail(NotReplaced, Failure::NotReplaced);
 
     // 10. Items packed under their paths as given, from the working directory.
     if (!viaTempDir) {
         QString names;
         for (const QString &item : items)
             names += shellQuotePath(item) + QLatin1Char(' ');
-        return toolResult(
-            runShellCommand(QLatin1String("tar zcf ") + shellQuotePath(archive) + QLatin1Char(' ') + names));
+        ArchiveAside aside(archive);
+        return aside.settle(toolResult(
+            runShellCommand(QLatin1String("tar zcf ") + shellQuotePath(archive) + QLatin1Char(' ') + names)));
     }
 
     // tar runs inside the temporary folder: a relative archive path would land there and be
@@ -92,12 +173,22 @@ int DecompressionTool::compressFile(QStringList items, QString archiveName, QStr
     if (!QFileInfo(tempDir).isDir())
         return made.toolMissing() ? ToolMissing : NoTempDir;
 
-    // 5. Every copy must succeed, or the archive would silently lack an item.
-    for (const QString &item : toCopy) {
+    // 5. Every copy must succeed, or the archive would silently lack an item. The progress
+    // box counts each byte twice: once copied, once packed.
+    QList<qint64> sizes;
+    qint64 total = 0;
+    for (const QString &item : toCopy)
+        total += sizes.emplace_back(bytesOf(item));
+    qint64 copiedSoFar = 0;
+    for (qsizetype i = 0; i < toCopy.size(); ++i) {
+        const QString &item = toCopy.at(i);
+        if (total > 0)
+            setJobGauge({JobGauge::BytesRead, QString(), copiedSoFar, copiedSoFar + sizes.at(i), 2 * total});
         const QString head = QFileInfo(item).isDir() ? QStringLiteral("cp -rf ") : QStringLiteral("cp -f ");
         const ShellStatus copied = runShellCommand(head + shellQuotePath(item) + QLatin1Char(' ') + tempWord);
         if (!copied.exitedWithin(0))
             return finish(copied.toolMissing() ? ToolMissing : CopyFailed);
+        copiedSoFar += sizes.at(i);
     }
 
     // 6. Everything the copies made, hidden entries and symbolic links included.
@@ -113,5 +204,9 @@ int DecompressionTool::compressFile(QStringList items, QString archiveName, QStr
     QString line = QLatin1String("tar zcf ") + shellQuotePath(archive) + QLatin1Char(' ');
     for (const QString &name : names)
         line += shellQuotePath(name) + QLatin1Char(' ');
-    return finish(toolResult(runShellCommand(line)));
+    if (total > 0)
+        setJobGauge({JobGauge::BytesRead, QString(), total, 2 * total, 2 * total});
+    ArchiveAside aside(archive);
+    const int packed = toolResult(runShellCommand(line));
+    return aside.settle(finish(packed));
 }

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "compresswin.h"
 
+#include "archivetypes.h"
 #include "decompressiontool.h"
+#include "jobprogress.h"
 #include "myclass_buttongroup.h"
 #include "myclass_progressdlg.h"
 #include "myclass_radiobutton.h"
@@ -13,6 +15,7 @@
 #include "zpushbutton.h"
 #include "zscrollview.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QScrollBar>
@@ -45,6 +48,16 @@ const char progressCompress[] = "\xD5\xFD\xD4\xDA\xD1\xB9\xCB\xF5\xC7\xEB\xC9\xD
 const char hintCompressed[] = "\xD1\xB9\xCB\xF5\xCD\xEA\xB3\xC9\xA3\xA1";
 // 压缩失败！
 const char hintCompressFailed[] = "\xD1\xB9\xCB\xF5\xCA\xA7\xB0\xDC\xA3\xA1";
+
+// 已取消
+const char hintCancelled[] = "\xD2\xD1\xC8\xA1\xCF\xFB";
+// 压缩包已存在，是否替换？
+const char askReplace[] = "\xD1\xB9\xCB\xF5\xB0\xFC\xD2\xD1\xB4\xE6\xD4\xDA\xA3\xAC\xCA\xC7\xB7\xF1"
+                          "\xCC\xE6\xBB\xBB\xA3\xBF";
+// 替换
+const char buttonReplace[] = "\xCC\xE6\xBB\xBB";
+// 取消
+const char buttonCancel[] = "\xC8\xA1\xCF\xFB";
 
 const char defaultArchiveName[] = "Default.tar.gz";
 const char fileTag[] = "0";
@@ -164,9 +177,18 @@ void CompressWin::slotMainMenuClick(int id)
         deleteItems();
 }
 
+// Where a picker starts: the save folder once there is one, else the memory card.
+QString CompressWin::pickerStart() const
+{
+    const QString saveDir = pPathEdit->text();
+    if (!saveDir.isEmpty() && QFileInfo(saveDir).isDir())
+        return QFileInfo(saveDir).absoluteFilePath();
+    return phonePath(QStringLiteral("/mmc/mmca1"));
+}
+
 void CompressWin::slotSelectSavePath()
 {
-    auto *picker = new ZSelectFolderDlg(phonePath(QStringLiteral("/")), this);
+    auto *picker = new ZSelectFolderDlg(pickerStart(), this);
     picker->exec();
     const QString folder = picker->getSelected();
     delete picker;
@@ -176,7 +198,7 @@ void CompressWin::slotSelectSavePath()
 
 void CompressWin::addFile()
 {
-    auto *picker = new ZOpenDlg({QStringLiteral("*.*")}, phonePath(QStringLiteral("/")), true, this);
+    auto *picker = new ZOpenDlg({QStringLiteral("*.*")}, pickerStart(), true, this);
     picker->exec();
     const QStringList files = picker->getFileList();
     delete picker;
@@ -191,7 +213,7 @@ void CompressWin::addFile()
 
 void CompressWin::addFolder()
 {
-    auto *picker = new ZSelectFolderDlg(phonePath(QStringLiteral("/")), this);
+    auto *picker = new ZSelectFolderDlg(pickerStart(), this);
     picker->exec();
     const QString folder = picker->getSelected();
     delete picker;
@@ -224,13 +246,30 @@ void CompressWin::compressFile()
         if (auto *entry = qobject_cast<MyClass_RadioButton *>(pFileList->find(id)))
             items.append(entry->itemKey);
 
-    auto *tool = new DecompressionTool(pNameEdit->text(), pPathEdit->text());
-    setShellWaitHook([progress] { progress->keepAlive(); });
-    const int result = tool->compressFile(items, pNameEdit->text(), pPathEdit->text(), 1);
-    setShellWaitHook(nullptr);
-    if (result == 1)
+    // What is made is a gzip-compressed tar, and its name says so.
+    const QString name = compressionFileName(pNameEdit->text());
+    auto *tool = new DecompressionTool(name, pPathEdit->text());
+    tool->setReplaceHook([this](const QStringList &existing) {
+        return showMsgAskDlg(readLabCap(QStringLiteral("Msg_AskInfo_Items5"), gb(askReplace))
+                                 + QLatin1Char('\n') + existing.value(0),
+                             readLabCap(QStringLiteral("Msg_Ask_Button3"), gb(buttonReplace)),
+                             readLabCap(QStringLiteral("Msg_Ask_Button4"), gb(buttonCancel)))
+               == 0;
+    });
+    JobMeter meter;
+    setShellWatch([progress, &meter](int job) {
+        progress->setProgress(meter.sample(job));
+        progress->keepAlive();
+        return progress->cancelRequested();
+    });
+    const int result = tool->compressFile(items, name, pPathEdit->text(), 1);
+    setShellWatch(nullptr);
+    // Replacing declined: the user knows, and nothing was done.
+    if (result == DecompressionTool::Cancelled)
+        showMsgHintDlg(readLabCap(QStringLiteral("Msg_HintInfo_Items6"), gb(hintCancelled)));
+    else if (result == 1)
         showMsgHintDlg(readLabCap(QStringLiteral("Msg_HintInfo_Items3"), gb(hintCompressed)));
-    else
+    else if (result != DecompressionTool::NotReplaced)
         showMsgHintDlg(readLabCap(QStringLiteral("Msg_HintInfo_Items5"), gb(hintCompressFailed)));
     delete tool;
     delete progress;

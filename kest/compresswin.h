@@ -32,6 +32,7 @@ private:
     void addFolder();
     void deleteItems();
     void compressFile();
+    QString pickerStart() const;
 
     ZScrollView *pContent = nullptr;
     ZPushButton *pMenuBtn = nullptr;

@@ -3,6 +3,7 @@
 #include "extractionjob.h"
 
 #include "archivetypes.h"
+#include "jobprogress.h"
 #include "phonepath.h"
 #include "shellcommand.h"
 #include "shellquote.h"
@@ -69,6 +70,11 @@ QString DecompressionTool::getDefaultDecomPath()
 void DecompressionTool::setPasswordHook(PasswordHook hook)
 {
     passwordHook = std::move(hook);
+}
+
+void DecompressionTool::setReplaceHook(ReplaceHook hook)
+{
+    replaceHook = std::move(hook);
 }
 
 int DecompressionTool::decompressionFile()
@@ -182,7 +188,15 @@ int DecompressionTool::extractAs(int typeIndex)
                          : shellQuotePath(decomPath);
     job.sevenZip = sevenZipProgram();
     job.backslashes = job.extractor->lister != Lister::Tar;
-    const int result = extractJob(job);
+    job.askReplace = bool(replaceHook);
+    // tar (or the decompressor it starts) reads the archive from its start to its end; the
+    // others jump to its index first.
+    setJobGauge(
+        {job.extractor->lister == Lister::Tar ? JobGauge::FileRead : JobGauge::FileReadChars, fileName});
+    int result = extractJob(job);
+    setJobGauge({});
+    if (shellCancelled())
+        result = fail(Cancelled, Failure::Cancelled);
     lastMembers = job.members;
     // A failed job leaves no folder it made behind; all that is in it came from the job.
     if (result != Done && job.createdTarget)
@@ -216,13 +230,19 @@ int DecompressionTool::extractJob(Job &job)
     // 6. The members as the tool itself reads them, before anything is written.
     if (const int listed = listMembers(job); listed != Done)
         return listed;
-    // 7. An encrypted archive: the password, before anything is made. Declined: nothing done.
+    // 7. Entries of the target folder the archive would replace: only with the user's yes.
+    if (job.askReplace && QFileInfo(decomPath).isDir()) {
+        const QStringList replaced = entriesReplaced(job);
+        if (!replaced.isEmpty() && !replaceHook(replaced))
+            return fail(NotReplaced, Failure::NotReplaced);
+    }
+    // 8. An encrypted archive: the password, before anything is made. Declined: nothing done.
     if (job.encrypted && !job.hasPassword) {
         if (!passwordHook || !passwordHook(job.password))
             return fail(NoPassword, Failure::PasswordNeeded);
         job.hasPassword = true;
     }
-    // 8. The default folder is made here (one level). A folder that could not be made refuses:
+    // 9. The default folder is made here (one level). A folder that could not be made refuses:
     // some unrar versions extract nothing into a missing one and say "All OK".
     if (!QFileInfo(decomPath).isDir()) {
         ::mkdir(QFile::encodeName(decomPath).constData(), 0777);
@@ -230,6 +250,6 @@ int DecompressionTool::extractJob(Job &job)
             return fail(Refused, Failure::TargetUnusable);
         job.createdTarget = true;
     }
-    // 9. The tool's run.
+    // 10. The tool's run.
     return runExtraction(job);
 }

@@ -39,6 +39,10 @@ QString kestTempFolderPath();
 //   -9  extraction: the archive needs a password and none was given (the password box was
 //       cancelled); nothing was done
 //  -10  extraction: the password was wrong
+//  -11  the job was cancelled (see shellcommand.h): the target folder made for it, or the
+//       partial archive and the temporary folder, are gone; what was there before stays
+//  -12  the user would not have existing entries (or an existing archive) replaced; nothing
+//       was done
 //
 // A failed extraction removes the target folder again when it was made for that extraction.
 struct ShellResult;
@@ -57,6 +61,8 @@ public:
     static constexpr int UnsafeMember = -8;
     static constexpr int NoPassword = -9;
     static constexpr int WrongPassword = -10;
+    static constexpr int Cancelled = -11;
+    static constexpr int NotReplaced = -12;
 
     // Why the last operation failed, for the failure box.
     struct Failure
@@ -73,6 +79,8 @@ public:
             UnsafeMember,
             PasswordNeeded,  // cancelled
             PasswordWrong,
+            Cancelled,
+            NotReplaced,
         };
         Reason reason = None;
         QString detail;
@@ -94,6 +102,12 @@ public:
     // Asked for the password when an archive needs one; false when the user declines.
     using PasswordHook = std::function<bool(QString &password)>;
     void setPasswordHook(PasswordHook hook);
+    // Asked once before an extraction would replace entries already in the target folder
+    // (relative paths, as listed), or a compression an existing archive; false keeps them and
+    // the operation ends with NotReplaced. Without a hook nothing is asked and tools replace
+    // as they do.
+    using ReplaceHook = std::function<bool(const QStringList &existing)>;
+    void setReplaceHook(ReplaceHook hook);
 
     // Extracts with the extractor of the archive's type: the phone's seven in their order,
     // then the added ones; the first one that takes the archive decides the result.
@@ -128,6 +142,8 @@ public:
 private:
     struct Job;
 
+    int packItems(const QStringList &items, const QString &archiveName, const QString &saveDir,
+                  int viaTempDir);
     int extractAs(int typeIndex);
     int extractJob(Job &job);
     int listMembers(Job &job);
@@ -135,12 +151,14 @@ private:
     int extractOneFile(Job &job);
     int extractRarAgain(Job &job);
     int checkMembersPresent(const Job &job);
+    QStringList entriesReplaced(const Job &job) const;
     int toolFailed(const ShellResult &result);
     int fail(int code, Failure::Reason reason, const QString &detail = QString());
 
     QString fileName;
     QString decomPath;
     PasswordHook passwordHook;
+    ReplaceHook replaceHook;
     Failure lastFailure;
     QList<ArchiveMember> lastMembers;
 };

@@ -32,6 +32,7 @@ struct DecompressionTool::Job
     QString archiveWord, targetWord, sevenZip;
     bool backslashes = false;
     bool createdTarget = false;
+    bool askReplace = false;  // a replace hook is set: a target folder with entries is listed
     QList<ArchiveMember> members;
     bool listedByLsar = false;
     bool encrypted = false;

@@ -163,8 +163,10 @@ int DecompressionTool::listMembers(Job &job)
     // Listing a compressed tar archive unpacks it a whole extra time. tar itself holds back
     // ".." and absolute members and delays the links an archive makes until its files are
     // written; what it lets through are links already in the target folder. So a target
-    // folder without links spares that pass.
-    if (lister == Lister::Tar && job.type->kind != ArchiveKind::Tar && !holdsLinks(decomPath))
+    // folder without links spares that pass, unless the user is to be asked before entries
+    // already there are replaced.
+    const bool replaceable = job.askReplace && QFileInfo(decomPath).isDir() && !QDir(decomPath).isEmpty();
+    if (lister == Lister::Tar && job.type->kind != ArchiveKind::Tar && !holdsLinks(decomPath) && !replaceable)
         return Done;
     job.listedByLsar = lister == Lister::Rar && installed("lsar");
     ShellJob listing;
@@ -311,6 +313,27 @@ int DecompressionTool::checkMembersPresent(const Job &job)
     return Done;
 }
 
+// The members that would take the place of an entry in the target folder. A folder member
+// over a folder only adds to it.
+QStringList DecompressionTool::entriesReplaced(const Job &job) const
+{
+    QStringList replaced;
+    for (const ArchiveMember &member : job.members) {
+        const QString path = memberComponents(member.name, job.backslashes).join(QLatin1Char('/'));
+        if (path.isEmpty() || replaced.contains(path))
+            continue;
+        const QFileInfo there(decomPath + QLatin1Char('/') + path);
+        if (!there.exists() && !there.isSymLink())
+            continue;
+        const bool folder = member.folder || member.name.endsWith(QLatin1Char('/'))
+                            || (job.backslashes && member.name.endsWith(QLatin1Char('\\')));
+        if (folder && there.isDir() && !there.isSymLink())
+            continue;
+        replaced << path;
+    }
+    return replaced;
+}
+
 // One compressed file: decompressed into the target folder under the archive's name without
 // its ending (readme.gz gives readme), through a hidden file that takes the name only when
 // complete, so a failure never leaves half a file or spoils one that was there.
@@ -326,6 +349,8 @@ int DecompressionTool::extractOneFile(Job &job)
         job.createdTarget = true;
     }
     const QString final = decomPath + QLatin1Char('/') + name;
+    if (job.askReplace && !job.createdTarget && existsOrDangles(final) && !replaceHook({name}))
+        return fail(NotReplaced, Failure::NotReplaced);
     const QString part = decomPath + QLatin1String("/.") + name + QLatin1Char('.')
                          + QString::number(QRandomGenerator::global()->generate(), 36)
                          + QLatin1String(".part");

@@ -5,6 +5,7 @@
 #include "compresswin.h"
 #include "decompressiontool.h"
 #include "ezxlanguage.h"
+#include "jobprogress.h"
 #include "myclass_passworddlg.h"
 #include "myclass_progressdlg.h"
 #include "phonepath.h"
@@ -15,6 +16,7 @@
 #include "zpushbutton.h"
 #include "zscrollview.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QLabel>
@@ -80,6 +82,16 @@ const char reasonMissing[] = "\xCE\xB4\xBD\xE2\xD1\xB9\xA3\xBA%1";
 // 压缩包中有文件指向目标文件夹之外
 const char reasonUnsafe[] = "\xD1\xB9\xCB\xF5\xB0\xFC\xD6\xD0\xD3\xD0\xCE\xC4\xBC\xFE\xD6\xB8\xCF\xF2"
                             "\xC4\xBF\xB1\xEA\xCE\xC4\xBC\xFE\xBC\xD0\xD6\xAE\xCD\xE2";
+// 已取消
+const char hintCancelled[] = "\xD2\xD1\xC8\xA1\xCF\xFB";
+// 目标文件夹中已有压缩包里的文件，是否替换？
+const char askReplace[] = "\xC4\xBF\xB1\xEA\xCE\xC4\xBC\xFE\xBC\xD0\xD6\xD0\xD2\xD1\xD3\xD0\xD1\xB9"
+                          "\xCB\xF5\xB0\xFC\xC0\xEF\xB5\xC4\xCE\xC4\xBC\xFE\xA3\xAC\xCA\xC7\xB7\xF1"
+                          "\xCC\xE6\xBB\xBB\xA3\xBF";
+// 替换
+const char buttonReplace[] = "\xCC\xE6\xBB\xBB";
+// 取消
+const char buttonCancel[] = "\xC8\xA1\xCF\xFB";
 // 无法读取压缩包
 const char reasonUnreadable[] = "\xCE\xDE\xB7\xA8\xB6\xC1\xC8\xA1\xD1\xB9\xCB\xF5\xB0\xFC";
 
@@ -101,6 +113,7 @@ MainWindows::MainWindows(const QString &captionKey, const QString &captionDefaul
     initComponent();
     pTool = new DecompressionTool(pFileEdit->text(), pPathEdit->text());
     pTool->setPasswordHook([this](QString &password) { return askPassword(password); });
+    pTool->setReplaceHook([this](const QStringList &existing) { return askReplaceEntries(existing); });
 }
 
 MainWindows::MainWindows(const QString &archivePath, const QString &captionKey, const QString &captionDefault,
@@ -111,6 +124,7 @@ MainWindows::MainWindows(const QString &archivePath, const QString &captionKey, 
     pFileEdit->setText(EZXLanguage::Text_code_Utf8(archivePath.toLatin1().constData()));
     pTool = new DecompressionTool(pFileEdit->text(), pPathEdit->text());
     pTool->setPasswordHook([this](QString &password) { return askPassword(password); });
+    pTool->setReplaceHook([this](const QStringList &existing) { return askReplaceEntries(existing); });
     pPathEdit->setText(pTool->getDefaultDecomPath());
 }
 
@@ -204,9 +218,25 @@ void MainWindows::slotMainMenuClick(int id)
         displayCompressWin();
 }
 
+// Where a picker starts: the folder of the archive (or of the chosen target) when there is
+// one, else the memory card.
+QString MainWindows::pickerStart() const
+{
+    for (const QString &path : {pFileEdit->text(), pPathEdit->text()}) {
+        if (path.isEmpty())
+            continue;
+        const QFileInfo info(path);
+        if (info.isDir())
+            return info.absoluteFilePath();
+        if (info.dir().exists())
+            return info.absolutePath();
+    }
+    return phonePath(QStringLiteral("/mmc/mmca1"));
+}
+
 void MainWindows::slotSelectFile()
 {
-    auto *picker = new ZOpenDlg(archivePickerFilters(), phonePath(QStringLiteral("/")), false, this);
+    auto *picker = new ZOpenDlg(archivePickerFilters(), pickerStart(), false, this);
     picker->exec();
     const QString file = picker->getFile();
     delete picker;
@@ -220,7 +250,7 @@ void MainWindows::slotSelectFile()
 
 void MainWindows::slotSelectPath()
 {
-    auto *picker = new ZSelectFolderDlg(phonePath(QStringLiteral("/")), this);
+    auto *picker = new ZSelectFolderDlg(pickerStart(), this);
     picker->exec();
     const QString folder = picker->getSelected();
     delete picker;
@@ -256,19 +286,27 @@ void MainWindows::decompressionFiel()
     // accepted before would put the files where the screen does not say.
     QString reason;
     if (pTool->setDecomPath(pPathEdit->text())) {
-        setShellWaitHook([progress] { progress->keepAlive(); });
+        JobMeter meter;
+        setShellWatch([progress, &meter](int job) {
+            progress->setProgress(meter.sample(job));
+            progress->keepAlive();
+            return progress->cancelRequested();
+        });
         result = pTool->decompressionFile();
-        setShellWaitHook(nullptr);
+        setShellWatch(nullptr);
         reason = reasonLine(pTool->failure());
     } else {
         reason = reasonLine({DecompressionTool::Failure::TargetUnusable, QString()});
     }
-    // The password box was cancelled: the user knows, and nothing was done.
-    if (result == DecompressionTool::NoPassword) {
+    // The password box was cancelled, or replacing declined: the user knows, and nothing
+    // was done.
+    if (result == DecompressionTool::NoPassword || result == DecompressionTool::NotReplaced) {
         delete progress;
         return;
     }
-    if (result == 1) {
+    if (result == DecompressionTool::Cancelled) {
+        showMsgHintDlg(readLabCap(QStringLiteral("Msg_HintInfo_Items6"), gb(hintCancelled)));
+    } else if (result == 1) {
         showMsgHintDlg(readLabCap(QStringLiteral("Msg_HintInfo_Items1"), gb(hintExtracted)));
     } else {
         const QString failed = readLabCap(QStringLiteral("Msg_HintInfo_Items2"), gb(hintExtractFailed));
@@ -287,6 +325,20 @@ bool MainWindows::askPassword(QString &password)
     return true;
 }
 
+// Asked by the engine before entries already in the target folder are replaced: the
+// question, then the first of them (and how many more).
+bool MainWindows::askReplaceEntries(const QStringList &existing)
+{
+    QString first = QFontMetrics(font()).elidedText(existing.value(0), Qt::ElideMiddle, reasonWidth);
+    if (existing.size() > 1)
+        first += QStringLiteral(" (+%1)").arg(existing.size() - 1);
+    const QString text =
+        readLabCap(QStringLiteral("Msg_AskInfo_Items4"), gb(askReplace)) + QLatin1Char('\n') + first;
+    return showMsgAskDlg(text, readLabCap(QStringLiteral("Msg_Ask_Button3"), gb(buttonReplace)),
+                         readLabCap(QStringLiteral("Msg_Ask_Button4"), gb(buttonCancel)))
+           == 0;
+}
+
 // One short line that says why an extraction failed; empty when there is nothing to add.
 QString MainWindows::reasonLine(const DecompressionTool::Failure &failure) const
 {
@@ -294,7 +346,9 @@ QString MainWindows::reasonLine(const DecompressionTool::Failure &failure) const
     QString line;
     switch (failure.reason) {
     case F::None:
-    case F::PasswordNeeded: return QString();
+    case F::PasswordNeeded:
+    case F::Cancelled:
+    case F::NotReplaced: return QString();
     case F::NotAnArchive:
         line = readLabCap(QStringLiteral("Msg_Reason_Items3"), gb(reasonNotAnArchive));
         break;

@@ -38,6 +38,8 @@ private:
     void displayCompressWin();
     QString nameLine() const;
     bool askPassword(QString &password);
+    bool askReplaceEntries(const QStringList &existing);
+    QString pickerStart() const;
     QString reasonLine(const DecompressionTool::Failure &failure) const;
 
     ZScrollView *pContent = nullptr;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "shellcommand.h"
 
+#include "jobprogress.h"
 #include "shellquote.h"
 
 #include <algorithm>
@@ -27,10 +28,46 @@ constexpr qsizetype errorsKept = 64 * 1024;
 // A tool that asks again and again (an empty answer each time after the first) is stopped.
 constexpr int mostPrompts = 64;
 
-std::function<void()> &waitHook()
+ShellWatch &waitHook()
 {
-    static std::function<void()> hook;
+    static ShellWatch hook;
     return hook;
+}
+
+bool &cancelledFlag()
+{
+    static bool cancelled = false;
+    return cancelled;
+}
+
+// Stops the job's process group: SIGTERM lets a tool tidy up, SIGKILL follows for whatever is
+// left after 100 ms. Returns once the shell is reaped and nothing of the job runs any more,
+// or after a few seconds (a process in an uninterruptible sleep). A child of the shell that
+// has ended waits as a zombie until init collects it, which may take a while; it writes
+// nothing more, so it does not count.
+void stopGroup(pid_t pid, bool &reaped, int &status)
+{
+    kill(-pid, SIGTERM);
+    // A stopped process acts on SIGTERM only once it runs again.
+    kill(-pid, SIGCONT);
+    const auto start = Clock::now();
+    bool killed = false;
+    for (;;) {
+        if (!reaped) {
+            const pid_t done = waitpid(pid, &status, WNOHANG);
+            reaped = done == pid || (done < 0 && errno == ECHILD);
+        }
+        if (reaped && ((kill(-pid, 0) != 0 && errno == ESRCH) || ProcReader().sessionMembers(pid).isEmpty()))
+            return;
+        const auto waited = Clock::now() - start;
+        if (!killed && waited >= std::chrono::milliseconds(100)) {
+            kill(-pid, SIGKILL);
+            killed = true;
+        }
+        if (waited > std::chrono::seconds(5))
+            return;
+        usleep(2000);
+    }
 }
 
 bool needsDotSlash(const QString &path)
@@ -232,6 +269,10 @@ QString shellQuotePath(const QString &path)
 ShellResult runShellJob(const ShellJob &job)
 {
     ShellResult result;
+    if (cancelledFlag()) {
+        result.cancelled = true;
+        return result;
+    }
     QByteArray command = job.line.toUtf8();
     if (command.contains('\0'))
         return result;
@@ -254,7 +295,7 @@ ShellResult runShellJob(const ShellJob &job)
     if (c.master >= 0)
         answerer = std::make_unique<PromptAnswerer>(c.master, c.slave, job.password.toUtf8());
 
-    const std::function<void()> hook = waitHook();
+    const ShellWatch hook = waitHook();
     const auto interval = std::chrono::milliseconds(shellWaitIntervalMs);
     // Looks start 1 ms apart and grow to the interval, so a short command (one cp of many)
     // does not wait out a whole interval; prompts are watched every 5 ms.
@@ -310,8 +351,15 @@ ShellResult runShellJob(const ShellJob &job)
         if (reaped && (!pipesOpen || Clock::now() - ended > std::chrono::seconds(1)))
             break;
         if (hook && Clock::now() - lastHook >= interval) {
-            hook();
+            const bool cancel = hook(int(pid));
             lastHook = Clock::now();
+            if (cancel) {
+                result.cancelled = cancelledFlag() = true;
+                stopGroup(pid, reaped, status);
+                if (!reaped)
+                    return result;
+                break;
+            }
         }
     }
     if (answerer)
@@ -335,5 +383,22 @@ ShellStatus runShellCommand(const QString &line)
 
 void setShellWaitHook(std::function<void()> hook)
 {
-    waitHook() = std::move(hook);
+    if (hook)
+        setShellWatch([hook = std::move(hook)](int) {
+            hook();
+            return false;
+        });
+    else
+        setShellWatch(nullptr);
+}
+
+void setShellWatch(ShellWatch watch)
+{
+    waitHook() = std::move(watch);
+    cancelledFlag() = false;
+}
+
+bool shellCancelled()
+{
+    return cancelledFlag();
 }

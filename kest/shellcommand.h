@@ -58,10 +58,11 @@ struct ShellJob
 struct ShellResult
 {
     ShellStatus status;
-    QByteArray output;     // when captured
-    QByteArray errors;     // the last 64 KiB of standard error, which still reaches Kest's own
-    int prompts = 0;       // password prompts seen at the terminal: a second one means a wrong password
-    bool stopped = false;  // ended by the output limit
+    QByteArray output;       // when captured
+    QByteArray errors;       // the last 64 KiB of standard error, which still reaches Kest's own
+    int prompts = 0;         // password prompts seen at the terminal: a second one means a wrong password
+    bool stopped = false;    // ended by the output limit
+    bool cancelled = false;  // stopped by the watch, or not started after such a stop
 };
 
 ShellResult runShellJob(const ShellJob &job);
@@ -73,3 +74,15 @@ ShellStatus runShellCommand(const QString &line);
 // itself painted that way); an empty hook just waits. The hook must not throw.
 void setShellWaitHook(std::function<void()> hook);
 constexpr int shellWaitIntervalMs = 20;
+
+// The same with the running job's shell pid (also its session and process group). When the
+// watch returns true, the job is cancelled: its whole process group gets SIGTERM, and SIGKILL
+// when anything of it is still there 100 ms later; runShellJob returns once the shell is
+// reaped and the group is gone, so what the job wrote can be removed safely.
+using ShellWatch = std::function<bool(int job)>;
+void setShellWatch(ShellWatch watch);
+
+// True once a job was cancelled: every later job is then refused (not started, marked
+// cancelled), so an operation of many commands stops at its next one. Setting a hook or a
+// watch starts afresh.
+bool shellCancelled();

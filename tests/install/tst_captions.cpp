@@ -3,6 +3,7 @@
 #include "compresswin.h"
 #include "mainwindows.h"
 #include "myclass_passworddlg.h"
+#include "myclass_progressdlg.h"
 #include "myclass_zapp.h"
 #include "popupmenu.h"
 #include "zconfig.h"
@@ -114,6 +115,13 @@ void TestCaptions::windowsSpeakTheLanguage()
         MyClass_PasswordDlg box("a.zip", &window, "passwordDlg");
         QCOMPARE(box.findChild<ZPushButton *>("pOkBtn")->text(), password[0]);
         QCOMPARE(box.findChild<ZPushButton *>("pCancelBtn")->text(), password[1]);
+
+        // The progress box's Cancel key says what the password box's does.
+        MyClass_ProgressDlg progress(QStringLiteral("Dlg_Progress_Info1"), QString(), &window, "progressDlg",
+                                     1, 0x41, MyClass_Dlg::Dlg_Small);
+        progress.showProgressDlg();
+        QCOMPARE(progress.findChild<ZPushButton *>("progressCancel")->text(), password[1]);
+        progress.hide();
     }
     QCOMPARE(modalTimeouts(), 0);
     // Every caption was found: nothing was added to the file.

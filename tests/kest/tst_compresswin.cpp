@@ -2,6 +2,7 @@
 #include "appcurrentname.h"
 #include "compresswin.h"
 #include "myclass_buttongroup.h"
+#include "myclass_progressdlg.h"
 #include "myclass_radiobutton.h"
 #include "myclass_zapp.h"
 #include "popupmenu.h"
@@ -13,6 +14,8 @@
 #include "phonetree.h"
 
 #include <QtTest>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -35,6 +38,7 @@ private slots:
     void refusedQuestionMakesNoArchive();
     void noMemoryCardFails();
     void rightKeyClosesAtOnce();
+    void escapeOnTheProgressBoxCancelsTheCompression();
 
 private:
     void openWindow();
@@ -170,12 +174,26 @@ void TestCompressWin::packsTheRemainingEntriesAfterARemoval()
              QStringList({phone->path("/mmc/mmca1/photo.2009.jpg"), phone->path("/mmc/mmca1/music")}));
 
     QCOMPARE(press({0, 0}), QStringList({ask, compressed}));
-    // A name without suffix is used as typed; the archive is still a gzip-compressed tar.
-    QCOMPARE(archiveListing("/mmc/mmca1/out/backup"),
-             QStringList({"music/", "music/song.mp3", "photo.2009.jpg"}));
+    // A name without a known ending gets the one of what is made: a gzip-compressed tar.
+    QVERIFY(!QFile::exists(phone->path("/mmc/mmca1/out/backup")));
+    const QStringList packed{"music/", "music/song.mp3", "photo.2009.jpg"};
+    QCOMPARE(archiveListing("/mmc/mmca1/out/backup.tar.gz"), packed);
     QVERIFY(!QFile::exists(phone->path("/mmc/mmca1/.tartmp")));
     // The list and fields stay for the same archive to be made again.
     QCOMPARE(entryKeys().size(), 2);
+
+    // Made again: the archive is there, and is replaced only with a yes.
+    const QString replace = QString::fromUtf8("压缩包已存在，是否替换？\nbackup.tar.gz");
+    QAbstractButton *first = list->find(1);
+    QTest::mouseClick(first, Qt::LeftButton, {}, QPoint(8, first->height() / 2));
+    menu(2);
+    QCOMPARE(press({0, 1}), QStringList({ask, replace}));
+    QCOMPARE(archiveListing("/mmc/mmca1/out/backup.tar.gz"), packed);
+    QCOMPARE(press({0, 0, 0}), QStringList({ask, replace, compressed}));
+    QCOMPARE(archiveListing("/mmc/mmca1/out/backup.tar.gz"), QStringList({"music/", "music/song.mp3"}));
+    QCOMPARE(
+        QDir(phone->path("/mmc/mmca1/out")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        QStringList({"backup.tar.gz"}));
 }
 
 void TestCompressWin::removingWithNothingSelectedChangesNothing()
@@ -217,6 +235,42 @@ void TestCompressWin::rightKeyClosesAtOnce()
     QVERIFY(!window->isVisible());
     QTest::qWait(50);
     QCOMPARE(boxes.unexpected, QStringList());
+}
+
+// A tar that writes half an archive and then waits for ever (on a FIFO nobody writes): Escape
+// on the progress box stops it, and neither the half archive nor the temporary folder stays.
+void TestCompressWin::escapeOnTheProgressBoxCancelsTheCompression()
+{
+    QTemporaryDir bin;
+    const QByteArray fifo = QFile::encodeName(bin.filePath("never"));
+    QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
+    QFile tar(bin.filePath("tar"));
+    QVERIFY(tar.open(QIODevice::WriteOnly));
+    tar.write("#!/bin/sh\necho half > \"$2\"\nexec cat " + fifo + "\n");
+    tar.close();
+    tar.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+    const QByteArray savedPath = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin.path()) + ':' + savedPath);
+
+    openWindow();
+    menu(0, {phone->path("/mmc/mmca1/photo.png")});
+    answerPicker({phone->path("/mmc/mmca1/out")});
+    window->findChild<ZPushButton *>("pPathBtn")->click();
+    const QString half = phone->path("/mmc/mmca1/out/Default.tar.gz");
+    QTimer escape;
+    connect(&escape, &QTimer::timeout, this, [&] {
+        auto *box = window->findChild<MyClass_ProgressDlg *>("Dlg");
+        if (box && QFile::exists(half) && !box->cancelRequested())
+            QTest::keyClick(box, Qt::Key_Escape);
+    });
+    escape.start(10);
+    const QStringList texts = press({0, 0});
+    escape.stop();
+    qputenv("PATH", savedPath);
+    QCOMPARE(texts, QStringList({ask, QString::fromUtf8("已取消")}));
+    QVERIFY(!QFile::exists(half));
+    QVERIFY(!QFile::exists(phone->path("/mmc/mmca1/.tartmp")));
+    QVERIFY(QFile::exists(phone->path("/mmc/mmca1/photo.png")));
 }
 
 int main(int argc, char **argv)
