@@ -266,6 +266,9 @@ QImage UiScript::grabPhoneScreen()
     // The main window first, then the program's other full windows, newest last.
     if (main && windows.removeAll(main))
         windows.prepend(main);
+    // A box asked while another is up (a question over a progress box) is the one on top.
+    if (QWidget *modal = QApplication::activeModalWidget(); modal && dialogs.removeAll(modal))
+        dialogs.append(modal);
     QPainter painter(&screen);
     for (const QList<QWidget *> &layer : {windows, dialogs, popups})
         for (QWidget *w : layer)
