@@ -20,12 +20,14 @@ private slots:
     void firstStartOfKestOnARussianDesktop();
     void desktopEntriesValidate();
     void unitsVerify();
+    void metainfoValidates();
 
 private:
     QProcess *run(const QString &program, const QStringList &args,
                   const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment());
     QString prefix() const { return scratch.filePath(QStringLiteral("usr")); }
     QString home() const { return scratch.filePath(QStringLiteral("home")); }
+    static QString appId(const char *program) { return QStringLiteral(KEST_APP_ID_PREFIX ".") + program; }
     QTemporaryDir scratch;
     std::vector<std::unique_ptr<QProcess>> processes;
 };
@@ -171,11 +173,11 @@ void TestInstall::desktopEntriesValidate()
     if (validate.isEmpty())
         QSKIP("desktop-file-validate is not installed (package desktop-file-utils)");
     for (const char *name : {"kest", "glowra", "procwarden"}) {
-        QProcess *process = run(validate, {prefix() + "/share/applications/" + name + ".desktop"});
+        QProcess *process = run(validate, {prefix() + "/share/applications/" + appId(name) + ".desktop"});
         const QByteArray said = process->readAllStandardOutput() + process->readAllStandardError();
         QVERIFY2(process->exitCode() == 0 && said.isEmpty(), said.constData());
     }
-    QFile procwarden(prefix() + "/share/applications/procwarden.desktop");
+    QFile procwarden(prefix() + "/share/applications/" + appId("procwarden") + ".desktop");
     QVERIFY(procwarden.open(QIODevice::ReadOnly));
     QVERIFY(procwarden.readAll().contains("\nPath=" + QFile::encodeName(prefix()) + "/lib/kest\n"));
 }
@@ -198,6 +200,21 @@ void TestInstall::unitsVerify()
         QVERIFY2(process->exitCode() == 0, said.constData());
         QVERIFY2(!said.contains(unit), said.constData());
     }
+}
+
+// One AppStream file per window program, named as its desktop entry, with nothing to complain of.
+void TestInstall::metainfoValidates()
+{
+    const QString appstream = QStandardPaths::findExecutable("appstreamcli");
+    if (appstream.isEmpty())
+        QSKIP("appstreamcli is not installed (package appstream)");
+    QStringList files;
+    for (const char *name : {"kest", "glowra", "procwarden"}) {
+        files << prefix() + "/share/metainfo/" + appId(name) + ".metainfo.xml";
+        QVERIFY(QFileInfo::exists(prefix() + "/share/applications/" + appId(name) + ".desktop"));
+    }
+    QProcess *process = run(appstream, QStringList{"validate", "--no-net"} + files);
+    QVERIFY2(process->exitCode() == 0, process->readAllStandardOutput().constData());
 }
 
 QTEST_GUILESS_MAIN(TestInstall)
