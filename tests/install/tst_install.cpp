@@ -65,12 +65,17 @@ void TestInstall::layout_data()
         QTest::newRow(file) << QString("lib/kest/") + file << false;
     for (const char *name : {"kest", "glowra", "procwarden"}) {
         QTest::newRow(qPrintable(QString(name) + ".desktop"))
-            << QString("share/applications/%1.desktop").arg(name) << false;
+            << QString("share/applications/%1.desktop").arg(appId(name)) << false;
+        QTest::newRow(qPrintable(QString(name) + ".metainfo.xml"))
+            << QString("share/metainfo/%1.metainfo.xml").arg(appId(name)) << false;
         QTest::newRow(qPrintable(QString(name) + ".svg"))
             << QString("share/icons/hicolor/scalable/apps/%1.svg").arg(name) << false;
     }
     QTest::newRow("ambid.service") << "lib/systemd/system/ambid.service" << false;
     QTest::newRow("glowrad@.service") << "lib/systemd/user/glowrad@.service" << false;
+    for (const char *document : {"copyright", "changelog.Debian.gz"})
+        QTest::newRow(document) << QString("share/doc/kest/") + document << false;
+    QTest::newRow("lintian overrides") << "share/lintian/overrides/kest" << false;
     for (const char *page :
          {"man1/kest.1", "man1/glowra.1", "man1/glowrad.1", "man1/procwarden.1", "man8/ambid.8"})
         QTest::newRow(page) << QString("share/man/%1.gz").arg(page) << false;
