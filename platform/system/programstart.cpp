@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "programstart.h"
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
@@ -47,10 +48,12 @@ bool connectsTo(const std::string &path, bool abstract)
         return false;
     std::memcpy(address.sun_path + offset, path.data(), path.size());
     const socklen_t length = socklen_t(offsetof(sockaddr_un, sun_path) + offset + path.size());
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    // Without blocking: a server too busy to take the connection now is still there.
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0)
         return false;
-    const bool connected = ::connect(fd, reinterpret_cast<sockaddr *>(&address), length) == 0;
+    const bool connected = ::connect(fd, reinterpret_cast<sockaddr *>(&address), length) == 0
+                           || errno == EAGAIN || errno == EINPROGRESS;
     ::close(fd);
     return connected;
 }
