@@ -20,12 +20,13 @@ dpkg-deb -x "$deb" "$root"
 # The AppStream files, each beside the desktop entry of its id.
 appstreamcli validate-tree --no-net "$root" || {
     echo "check-package: the AppStream metadata does not validate" >&2; exit 1; }
-for file in "$root"/usr/share/metainfo/*.metainfo.xml; do
+metainfo=("$root"/usr/share/metainfo/*.metainfo.xml)
+[ ${#metainfo[@]} -eq 3 ] || { echo "check-package: ${#metainfo[@]} AppStream files, not 3" >&2; exit 1; }
+for file in "${metainfo[@]}"; do
     id=$(basename "$file" .metainfo.xml)
     [ -f "$root/usr/share/applications/$id.desktop" ] || {
         echo "check-package: no desktop entry $id.desktop" >&2; exit 1; }
 done
-[ "$(ls "$root"/usr/share/metainfo | wc -l)" -eq 3 ]
 programs="$root/usr/lib/kest"
 for file in kest glowra glowrad procwarden glowrad.sch ezx_kest_lang.cfg applist.txt alert.png; do
     [ -f "$programs/$file" ] || { echo "check-package: $file is missing" >&2; exit 1; }
