@@ -42,9 +42,12 @@ for program in kest glowra procwarden; do
     expect status "$status" 1
     expect stderr "$err" "$no_display"
     expect stdout "$out" "$signature"
-    run "$program with an unserved X display" DISPLAY=:97 QT_QPA_PLATFORM=xcb -- "$bin/$program" open
-    expect status "$status" 1
-    expect stderr "$err" "$no_display"
+    # Display 97 is one no server answers, unless this machine has one there.
+    if [ ! -e /tmp/.X11-unix/X97 ]; then
+        run "$program with an unserved X display" DISPLAY=:97 QT_QPA_PLATFORM=xcb -- "$bin/$program" open
+        expect status "$status" 1
+        expect stderr "$err" "$no_display"
+    fi
     expect "files made" "$(ls -A "$scratch" | grep -v -e '^out$' -e '^err$')" ""
 done
 
