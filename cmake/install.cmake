@@ -42,11 +42,25 @@ foreach(program kest glowrad procwarden)
 endforeach()
 kest_install_configured(${CMAKE_SOURCE_DIR}/cmake/glowra.sh.in bin/glowra EXECUTABLE)
 
+# The desktop entries are named by the applications' reverse-DNS ids, which their AppStream
+# metadata carries too; software centres pair the two by that name.
+set(KEST_APP_ID_PREFIX "example.c_seed_9904930b" CACHE STRING
+    "Reverse-DNS prefix of the desktop entries' and AppStream ids")
+set(KEST_HOMEPAGE "https://c-seed-9904930b.example/kest" CACHE STRING
+    "The project's home page; AppStream points there, and at its screenshots/ folder")
 install(FILES ${CMAKE_SOURCE_DIR}/data/desktop/kest.desktop
-              ${CMAKE_SOURCE_DIR}/data/desktop/glowra.desktop
-  DESTINATION share/applications)
+  DESTINATION share/applications RENAME ${KEST_APP_ID_PREFIX}.kest.desktop)
+install(FILES ${CMAKE_SOURCE_DIR}/data/desktop/glowra.desktop
+  DESTINATION share/applications RENAME ${KEST_APP_ID_PREFIX}.glowra.desktop)
 kest_install_configured(${CMAKE_SOURCE_DIR}/data/desktop/procwarden.desktop.in
-                        share/applications/procwarden.desktop)
+                        share/applications/${KEST_APP_ID_PREFIX}.procwarden.desktop)
+set(KEST_SCREENSHOTS ${KEST_HOMEPAGE}/screenshots)
+foreach(program kest glowra procwarden)
+  set(KEST_APP_ID ${KEST_APP_ID_PREFIX}.${program})
+  configure_file(${CMAKE_SOURCE_DIR}/data/metainfo/${program}.metainfo.xml.in
+                 ${CMAKE_BINARY_DIR}/metainfo/${KEST_APP_ID}.metainfo.xml @ONLY)
+  install(FILES ${CMAKE_BINARY_DIR}/metainfo/${KEST_APP_ID}.metainfo.xml DESTINATION share/metainfo)
+endforeach()
 install(FILES ${CMAKE_SOURCE_DIR}/data/icons/kest.svg ${CMAKE_SOURCE_DIR}/data/icons/glowra.svg
               ${CMAKE_SOURCE_DIR}/data/icons/procwarden.svg
   DESTINATION share/icons/hicolor/scalable/apps)
@@ -74,27 +88,53 @@ add_custom_target(man-pages ALL DEPENDS ${KEST_MAN_FILES})
 
 install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION share/doc/kest)
 
+# Debian's documents: the machine-readable copyright file, the package's changelog (compressed,
+# as policy has it), and the lintian warnings that are meant, each with its reason.
+install(FILES ${CMAKE_SOURCE_DIR}/cmake/debian/copyright DESTINATION share/doc/kest)
+set(KEST_CHANGELOG ${CMAKE_BINARY_DIR}/debian/changelog.Debian.gz)
+add_custom_command(OUTPUT ${KEST_CHANGELOG}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/debian
+  COMMAND gzip -9n -c ${CMAKE_SOURCE_DIR}/cmake/debian/changelog > ${KEST_CHANGELOG}
+  DEPENDS ${CMAKE_SOURCE_DIR}/cmake/debian/changelog
+  VERBATIM)
+add_custom_target(debian-changelog ALL DEPENDS ${KEST_CHANGELOG})
+install(FILES ${KEST_CHANGELOG} DESTINATION share/doc/kest)
+install(FILES ${CMAKE_SOURCE_DIR}/cmake/debian/lintian-overrides DESTINATION share/lintian/overrides
+        RENAME kest)
+
+# The changelog's newest entry is the version being built: a new version needs a new entry.
+file(STRINGS ${CMAKE_SOURCE_DIR}/cmake/debian/changelog KEST_CHANGELOG_TOP LIMIT_COUNT 1)
+set(KEST_DEBIAN_REVISION 1)
+if(NOT KEST_CHANGELOG_TOP MATCHES "^kest \\(${PROJECT_VERSION}-${KEST_DEBIAN_REVISION}\\) ")
+  message(FATAL_ERROR "cmake/debian/changelog starts with '${KEST_CHANGELOG_TOP}', "
+                      "not with version ${PROJECT_VERSION}-${KEST_DEBIAN_REVISION}: add an entry")
+endif()
+
 # The Debian package. Libraries come from the programs themselves (dpkg-shlibdeps); the rest
 # is what they start or show: the archiving tools, ps for glowra's "Stop daemon", a font with
-# the Chinese captions.
+# the Chinese captions, and Qt's SVG plugins, which the windows' icons are drawn with but no
+# program links. tar and gzip are essential and go unnamed; nothing needs a particular version
+# of any of these.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kest)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "Kest developers <kest@localhost>")
+set(CPACK_PACKAGE_CONTACT "Kest developers <maintainers@users.noreply.c-seed-9904930b.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "archive manager, light show, process manager and backlight daemon")
-set(CPACK_PACKAGE_DESCRIPTION "Five small programs from a Linux phone, on Qt 6: Kest, an archive
-manager for tar.gz, tar, gz, bz2, zip and rar archives; glowra, a light-show panel that
-flashes the lights to the microphone, and glowrad, its daemon that plays light schemes
-while a call rings; procwarden, a process manager with a launcher menu; and ambid, a
-daemon that steers the backlight with the camera as a light meter.")
+# Debian keeps the lines of a description below 80 characters.
+set(CPACK_PACKAGE_DESCRIPTION "Five small programs from a Linux phone, on Qt 6: Kest, an archive manager
+for tar.gz, tar, gz, bz2, zip and rar archives; glowra, a light-show panel that
+flashes the lights to the microphone, and glowrad, its daemon that plays light
+schemes while a call rings; procwarden, a process manager with a launcher menu;
+and ambid, a daemon that steers the backlight with the camera as a light meter.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_PACKAGE_RELEASE ${KEST_DEBIAN_REVISION})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "tar, gzip, bzip2, xz-utils, zstd, unzip, unrar-free, 7zip | p7zip-full, procps, fonts-wqy-microhei")
+    "bzip2, xz-utils, zstd, unzip, unrar-free, 7zip | p7zip-full, procps, fonts-wqy-microhei, libqt6svg6")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "unar, lzip, qt6-wayland, pipewire-pulse | pulseaudio")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
     ${CMAKE_SOURCE_DIR}/cmake/debian/postinst ${CMAKE_SOURCE_DIR}/cmake/debian/prerm

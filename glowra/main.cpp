@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "daemoncommands.h"
+#include "ezxversion.h"
 #include "glowgui.h"
 #include "glowra.h"
 #include "lightguard.h"
 #include "lights.h"
 #include "phonepath.h"
 #include "phonestorage.h"
+#include "programstart.h"
 #include "terminatesignal.h"
 #include "zapplication.h"
 #include "zmessagebox.h"
@@ -15,17 +17,39 @@
 #include <cstring>
 #include <memory>
 
+namespace {
+
+void printUsage(FILE *out, const char *invocation)
+{
+    std::fprintf(out,
+                 "Usage: %s\n"
+                 "The light-show panel: flashes the lights to the microphone, plays and starts"
+                 " glowrad's schemes.\n"
+                 "Files:\n  %s.conf\n      its settings, saved on leaving by the right soft key\n"
+                 "  %sd\n      the daemon it starts\n  %s\n      the user's brightness\n",
+                 invocation, invocation, invocation, phonePath(std::string(PHONE_SYSTEM_CONFIG)).c_str());
+}
+
+}  // namespace
+
 int main(int argc, char **argv)
 {
-    if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        std::printf("Usage: %s\n"
-                    "The light-show panel: flashes the lights to the microphone, plays and starts"
-                    " glowrad's schemes.\n"
-                    "Files:\n  %s.conf\n      its settings, saved on leaving by the right soft key\n"
-                    "  %sd\n      the daemon it starts\n  %s\n      the user's brightness\n",
-                    argv[0], argv[0], argv[0], phonePath(std::string(PHONE_SYSTEM_CONFIG)).c_str());
-        return 0;
+    // Qt's own options (-platform, -style, ...) pass; the panel has three of its own.
+    if (const char *option = firstProgramOption(argc, argv)) {
+        if (std::strcmp(option, "--help") == 0 || std::strcmp(option, "-h") == 0) {
+            printUsage(stdout, argv[0]);
+            return 0;
+        }
+        if (std::strcmp(option, "--version") == 0) {
+            std::printf("glowra %s\n", EZX_VERSION);
+            return 0;
+        }
+        std::fprintf(stderr, "glowra: unknown option '%s'\n", option);
+        printUsage(stderr, argv[0]);
+        return 2;
     }
+    if (refuseWithoutDisplay(argc, argv))
+        return 1;
     preparePhoneStorage();
     const bool pathFits = setInvocationPath(argc > 0 ? argv[0] : nullptr);
     // Before any thread: should the panel die while the flasher keeps the display dark, its

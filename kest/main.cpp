@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// kest [--help | FIRST ARCHIVE]: the archive manager. With an archive as second argument the
-// window opens on it, ready to extract.
+// kest [--help | --version | FIRST ARCHIVE]: the archive manager. With an archive as second
+// argument the window opens on it, ready to extract.
 #include "decompressiontool.h"
+#include "ezxversion.h"
 #include "mainwindows.h"
 #include "myclass_zapp.h"
 #include "phonepath.h"
 #include "phonestorage.h"
+#include "programstart.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -46,8 +48,15 @@ void printFiles(const char *invocation)
 int main(int argc, char **argv)
 {
     DisInfo();
-    if (argc < 2 || std::strcmp(argv[1], "--help") != 0)
+    if (argc >= 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("kest %s\n", EZX_VERSION);
+        return 0;
+    }
+    if (argc < 2 || std::strcmp(argv[1], "--help") != 0) {
+        if (refuseWithoutDisplay(argc, argv))
+            return 1;
         preparePhoneStorage();
+    }
     MyClass_ZApp *app = nullptr;
     MainWindows *window = nullptr;
     if (argc < 2) {

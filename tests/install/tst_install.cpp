@@ -20,12 +20,14 @@ private slots:
     void firstStartOfKestOnARussianDesktop();
     void desktopEntriesValidate();
     void unitsVerify();
+    void metainfoValidates();
 
 private:
     QProcess *run(const QString &program, const QStringList &args,
                   const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment());
     QString prefix() const { return scratch.filePath(QStringLiteral("usr")); }
     QString home() const { return scratch.filePath(QStringLiteral("home")); }
+    static QString appId(const char *program) { return QStringLiteral(KEST_APP_ID_PREFIX ".") + program; }
     QTemporaryDir scratch;
     std::vector<std::unique_ptr<QProcess>> processes;
 };
@@ -63,12 +65,17 @@ void TestInstall::layout_data()
         QTest::newRow(file) << QString("lib/kest/") + file << false;
     for (const char *name : {"kest", "glowra", "procwarden"}) {
         QTest::newRow(qPrintable(QString(name) + ".desktop"))
-            << QString("share/applications/%1.desktop").arg(name) << false;
+            << QString("share/applications/%1.desktop").arg(appId(name)) << false;
+        QTest::newRow(qPrintable(QString(name) + ".metainfo.xml"))
+            << QString("share/metainfo/%1.metainfo.xml").arg(appId(name)) << false;
         QTest::newRow(qPrintable(QString(name) + ".svg"))
             << QString("share/icons/hicolor/scalable/apps/%1.svg").arg(name) << false;
     }
     QTest::newRow("ambid.service") << "lib/systemd/system/ambid.service" << false;
     QTest::newRow("glowrad@.service") << "lib/systemd/user/glowrad@.service" << false;
+    for (const char *document : {"copyright", "changelog.Debian.gz"})
+        QTest::newRow(document) << QString("share/doc/kest/") + document << false;
+    QTest::newRow("lintian overrides") << "share/lintian/overrides/kest" << false;
     for (const char *page :
          {"man1/kest.1", "man1/glowra.1", "man1/glowrad.1", "man1/procwarden.1", "man8/ambid.8"})
         QTest::newRow(page) << QString("share/man/%1.gz").arg(page) << false;
@@ -171,11 +178,11 @@ void TestInstall::desktopEntriesValidate()
     if (validate.isEmpty())
         QSKIP("desktop-file-validate is not installed (package desktop-file-utils)");
     for (const char *name : {"kest", "glowra", "procwarden"}) {
-        QProcess *process = run(validate, {prefix() + "/share/applications/" + name + ".desktop"});
+        QProcess *process = run(validate, {prefix() + "/share/applications/" + appId(name) + ".desktop"});
         const QByteArray said = process->readAllStandardOutput() + process->readAllStandardError();
         QVERIFY2(process->exitCode() == 0 && said.isEmpty(), said.constData());
     }
-    QFile procwarden(prefix() + "/share/applications/procwarden.desktop");
+    QFile procwarden(prefix() + "/share/applications/" + appId("procwarden") + ".desktop");
     QVERIFY(procwarden.open(QIODevice::ReadOnly));
     QVERIFY(procwarden.readAll().contains("\nPath=" + QFile::encodeName(prefix()) + "/lib/kest\n"));
 }
@@ -198,6 +205,21 @@ void TestInstall::unitsVerify()
         QVERIFY2(process->exitCode() == 0, said.constData());
         QVERIFY2(!said.contains(unit), said.constData());
     }
+}
+
+// One AppStream file per window program, named as its desktop entry, with nothing to complain of.
+void TestInstall::metainfoValidates()
+{
+    const QString appstream = QStandardPaths::findExecutable("appstreamcli");
+    if (appstream.isEmpty())
+        QSKIP("appstreamcli is not installed (package appstream)");
+    QStringList files;
+    for (const char *name : {"kest", "glowra", "procwarden"}) {
+        files << prefix() + "/share/metainfo/" + appId(name) + ".metainfo.xml";
+        QVERIFY(QFileInfo::exists(prefix() + "/share/applications/" + appId(name) + ".desktop"));
+    }
+    QProcess *process = run(appstream, QStringList{"validate", "--no-net"} + files);
+    QVERIFY2(process->exitCode() == 0, process->readAllStandardOutput().constData());
 }
 
 QTEST_GUILESS_MAIN(TestInstall)
