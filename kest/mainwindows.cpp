@@ -5,6 +5,7 @@
 #include "compresswin.h"
 #include "decompressiontool.h"
 #include "ezxlanguage.h"
+#include "ezxversion.h"
 #include "jobprogress.h"
 #include "myclass_passworddlg.h"
 #include "myclass_progressdlg.h"
@@ -261,7 +262,7 @@ void MainWindows::slotSelectPath()
 // The name line that heads the About box and the exit question.
 QString MainWindows::nameLine() const
 {
-    return readLabCap(QStringLiteral("AppName"), gb(appName)) + QStringLiteral("Ver: 1.0.4")
+    return readLabCap(QStringLiteral("AppName"), gb(appName)) + QStringLiteral("Ver: " EZX_VERSION)
            + QStringLiteral("\r\n\r\n");
 }
 
