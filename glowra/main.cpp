@@ -35,19 +35,8 @@ void printUsage(FILE *out, const char *invocation)
 int main(int argc, char **argv)
 {
     // Qt's own options (-platform, -style, ...) pass; the panel has three of its own.
-    if (const char *option = firstProgramOption(argc, argv)) {
-        if (std::strcmp(option, "--help") == 0 || std::strcmp(option, "-h") == 0) {
-            printUsage(stdout, argv[0]);
-            return 0;
-        }
-        if (std::strcmp(option, "--version") == 0) {
-            std::printf("glowra %s\n", EZX_VERSION);
-            return 0;
-        }
-        std::fprintf(stderr, "glowra: unknown option '%s'\n", option);
-        printUsage(stderr, argv[0]);
-        return 2;
-    }
+    if (const int status = answerProgramOptions(argc, argv, "glowra", EZX_VERSION, printUsage); status >= 0)
+        return status;
     if (refuseWithoutDisplay(argc, argv))
         return 1;
     preparePhoneStorage();

@@ -141,3 +141,22 @@ const char *firstProgramOption(int argc, char *const *argv)
     }
     return nullptr;
 }
+
+int answerProgramOptions(int argc, char *const *argv, const char *program, const char *version,
+                         void (*printUsage)(std::FILE *out, const char *invocation))
+{
+    const char *option = firstProgramOption(argc, argv);
+    if (!option)
+        return -1;
+    if (std::strcmp(option, "--help") == 0 || std::strcmp(option, "-h") == 0) {
+        printUsage(stdout, argv[0]);
+        return 0;
+    }
+    if (std::strcmp(option, "--version") == 0) {
+        std::printf("%s %s\n", program, version);
+        return 0;
+    }
+    std::fprintf(stderr, "%s: unknown option '%s'\n", program, option);
+    printUsage(stderr, argv[0]);
+    return 2;
+}
