@@ -133,8 +133,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_STRIP_FILES ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "bzip2, xz-utils, zstd, unzip, unrar-free, 7zip | p7zip-full, procps, fonts-wqy-microhei, libqt6svg6")
+# libsystemd0 is loaded at the first bus call, not linked, so dpkg-shlibdeps cannot see it;
+# sd_bus_message_readv, the newest call taken from it, came with systemd 240.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "bzip2, xz-utils, zstd, unzip, unrar-free, 7zip | p7zip-full, procps, \
+fonts-wqy-microhei, libqt6svg6, libsystemd0 (>= 240)")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "unar, lzip, qt6-wayland, pipewire-pulse | pulseaudio")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
     ${CMAKE_SOURCE_DIR}/cmake/debian/postinst ${CMAKE_SOURCE_DIR}/cmake/debian/prerm
