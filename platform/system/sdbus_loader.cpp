@@ -65,28 +65,18 @@ extern "C" void sd_bus_error_free(sd_bus_error *e)
 }
 
 // The two calls with a variable argument list go to their va_list forms.
-extern "C" int sd_bus_message_append(sd_bus_message *m, const char *types, ...)
-{
-    static const auto real =
-        resolve<int (*)(sd_bus_message *, const char *, va_list)>("sd_bus_message_appendv");
-    if (!real)
-        return -ENOSYS;
-    va_list arguments;
-    va_start(arguments, types);
-    const int result = real(m, types, arguments);
-    va_end(arguments);
-    return result;
-}
+#define SDBUS_FORWARD_VARIADIC(name, listForm)                                                               \
+    extern "C" int name(sd_bus_message *m, const char *types, ...)                                           \
+    {                                                                                                        \
+        static const auto real = resolve<int (*)(sd_bus_message *, const char *, va_list)>(#listForm);       \
+        if (!real)                                                                                           \
+            return -ENOSYS;                                                                                  \
+        va_list arguments;                                                                                   \
+        va_start(arguments, types);                                                                          \
+        const int result = real(m, types, arguments);                                                        \
+        va_end(arguments);                                                                                   \
+        return result;                                                                                       \
+    }
 
-extern "C" int sd_bus_message_read(sd_bus_message *m, const char *types, ...)
-{
-    static const auto real =
-        resolve<int (*)(sd_bus_message *, const char *, va_list)>("sd_bus_message_readv");
-    if (!real)
-        return -ENOSYS;
-    va_list arguments;
-    va_start(arguments, types);
-    const int result = real(m, types, arguments);
-    va_end(arguments);
-    return result;
-}
+SDBUS_FORWARD_VARIADIC(sd_bus_message_append, sd_bus_message_appendv)
+SDBUS_FORWARD_VARIADIC(sd_bus_message_read, sd_bus_message_readv)
