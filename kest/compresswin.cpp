@@ -3,6 +3,7 @@
 
 #include "archivetypes.h"
 #include "decompressiontool.h"
+#include "jobcaptions.h"
 #include "jobprogress.h"
 #include "myclass_buttongroup.h"
 #include "myclass_progressdlg.h"
@@ -49,15 +50,9 @@ const char hintCompressed[] = "\xD1\xB9\xCB\xF5\xCD\xEA\xB3\xC9\xA3\xA1";
 // 压缩失败！
 const char hintCompressFailed[] = "\xD1\xB9\xCB\xF5\xCA\xA7\xB0\xDC\xA3\xA1";
 
-// 已取消
-const char hintCancelled[] = "\xD2\xD1\xC8\xA1\xCF\xFB";
 // 压缩包已存在，是否替换？
 const char askReplace[] = "\xD1\xB9\xCB\xF5\xB0\xFC\xD2\xD1\xB4\xE6\xD4\xDA\xA3\xAC\xCA\xC7\xB7\xF1"
                           "\xCC\xE6\xBB\xBB\xA3\xBF";
-// 替换
-const char buttonReplace[] = "\xCC\xE6\xBB\xBB";
-// 取消
-const char buttonCancel[] = "\xC8\xA1\xCF\xFB";
 
 const char defaultArchiveName[] = "Default.tar.gz";
 const char fileTag[] = "0";
