@@ -363,6 +363,9 @@ int DecompressionTool::extractOneFile(Job &job)
         QFile::remove(part);
         if (result.status.toolMissing())
             return fail(ToolMissing, Failure::NotInstalled, run.line.section(QLatin1Char(' '), 0, 0));
+        // Not run at all: the folder takes no new file.
+        if (result.status.end == ShellStatus::NotRun)
+            return fail(Refused, Failure::TargetUnusable);
         return toolFailed(result);
     }
     // Made 0600 on the way; now as any new file.

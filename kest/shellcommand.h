@@ -26,8 +26,9 @@ struct ShellStatus
     int code = -1;
 
     bool exitedWithin(int worstAccepted) const { return end == Exited && code >= 0 && code <= worstAccepted; }
-    // The shell found no such program (127) or could not execute it (126), or did not start.
-    bool toolMissing() const { return end == NotRun || (end == Exited && (code == 126 || code == 127)); }
+    // The shell found no such program (127) or could not execute it (126). A job that never
+    // ran (its output file could not be made, or it came after a Cancel) is not a missing tool.
+    bool toolMissing() const { return end == Exited && (code == 126 || code == 127); }
 };
 
 // One job: "/bin/sh -c line" in a session (and process group) of its own, without a
