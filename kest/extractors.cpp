@@ -258,9 +258,7 @@ int DecompressionTool::runExtraction(Job &job)
     }
     if (kind == ArchiveKind::Rar && installed("unar"))
         return extractRarAgain(job);
-    if (job.hasPassword
-        && (result.prompts > 1 || (result.status.end == ShellStatus::Exited && result.status.code == 82)
-            || mentionsPassword(result.errors + result.output)))
+    if (job.hasPassword && mentionsPassword(result.errors + result.output))
         return fail(WrongPassword, Failure::PasswordWrong);
     if (result.status.toolMissing())
         return fail(ToolMissing, Failure::NotInstalled, run.line.section(QLatin1Char(' '), 0, 0));
