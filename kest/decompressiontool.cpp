@@ -170,9 +170,9 @@ int DecompressionTool::fail(int code, Failure::Reason reason, const QString &det
 int DecompressionTool::extractAs(int typeIndex)
 {
     lastFailure = {};
-    lastMembers.clear();
-    // 1. An archive that is there, 2. of this type.
-    if (fileName.isNull() || !QFileInfo::exists(fileName) || archiveTypeOf(fileName) != typeIndex)
+    // 1. An archive that is there, a file (a pipe would hold the window in its open), 2. of
+    // this type.
+    if (fileName.isNull() || !QFileInfo(fileName).isFile() || archiveTypeOf(fileName) != typeIndex)
         return fail(Refused, Failure::NotAnArchive);
     // 3. An existing target folder, or the default one (made once the archive was looked at).
     if (!QFileInfo(decomPath).isDir() && decomPath != getDefaultDecomPath())
@@ -197,7 +197,6 @@ int DecompressionTool::extractAs(int typeIndex)
     setJobGauge({});
     if (shellCancelled())
         result = fail(Cancelled, Failure::Cancelled);
-    lastMembers = job.members;
     // A failed job leaves no folder it made behind; all that is in it came from the job.
     if (result != Done && job.createdTarget)
         QDir(decomPath).removeRecursively();

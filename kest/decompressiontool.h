@@ -128,10 +128,8 @@ public:
     int decompressionFile_xz();
     int decompressionFile_zst();
 
-    // After an operation: why it failed, and the members of the last extraction as its tool
-    // listed them (empty when none was taken: a compressed tar into a folder without links).
+    // After an operation: why it failed.
     Failure failure() const { return lastFailure; }
-    QList<ArchiveMember> members() const { return lastMembers; }
 
     // Packs items into the gzip-compressed tar archive saveDir + "/" + archiveName, each
     // under its last path component when viaTempDir is non-zero (through the temporary folder
@@ -150,6 +148,7 @@ private:
     int runExtraction(Job &job);
     int extractOneFile(Job &job);
     int extractRarAgain(Job &job);
+    QStringList memberFolders(const Job &job) const;
     int checkMembersPresent(const Job &job);
     QStringList entriesReplaced(const Job &job) const;
     int toolFailed(const ShellResult &result);
@@ -160,5 +159,4 @@ private:
     PasswordHook passwordHook;
     ReplaceHook replaceHook;
     Failure lastFailure;
-    QList<ArchiveMember> lastMembers;
 };

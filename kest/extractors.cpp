@@ -297,37 +297,62 @@ int DecompressionTool::toolFailed(const ShellResult &result)
                           : fail(ToolFailed, Failure::ToolMessage, line);
 }
 
-// What the tool said it did, checked: every listed member is there.
+// Where an extraction puts the members: the target folder, or for RAR with an unrar that
+// honours -ad (unrar-free does not), the subfolder named after the archive.
+QStringList DecompressionTool::memberFolders(const Job &job) const
+{
+    QStringList folders{decomPath};
+    if (job.extractor->kind == ArchiveKind::Rar && !nameWithoutType(fileName).isEmpty())
+        folders << decomPath + QLatin1Char('/') + nameWithoutType(fileName);
+    return folders;
+}
+
+// What the tool said it did, checked: every listed member is there, in the one folder of
+// memberFolders() that holds the first of them.
 int DecompressionTool::checkMembersPresent(const Job &job)
 {
+    QStringList paths;
     for (const ArchiveMember &member : job.members) {
         // A name the listing could not give in this system's code cannot be looked for.
         if (member.name.contains(QChar::ReplacementCharacter))
             continue;
         const QString path = memberComponents(member.name, job.backslashes).join(QLatin1Char('/'));
-        if (!path.isEmpty() && !existsOrDangles(decomPath + QLatin1Char('/') + path))
-            return fail(ToolFailed, Failure::MembersMissing, member.name);
+        if (!path.isEmpty())
+            paths << path;
     }
+    if (paths.isEmpty())
+        return Done;
+    QString root = decomPath;
+    for (const QString &folder : memberFolders(job))
+        if (existsOrDangles(folder + QLatin1Char('/') + paths.first())) {
+            root = folder;
+            break;
+        }
+    for (qsizetype n = 0; n < paths.size(); ++n)
+        if (!existsOrDangles(root + QLatin1Char('/') + paths.at(n)))
+            return fail(ToolFailed, Failure::MembersMissing, paths.at(n));
     return Done;
 }
 
-// The members that would take the place of an entry in the target folder. A folder member
-// over a folder only adds to it.
+// The members that would take the place of an entry where the extraction puts them. A
+// folder member over a folder only adds to it.
 QStringList DecompressionTool::entriesReplaced(const Job &job) const
 {
     QStringList replaced;
+    const QStringList folders = memberFolders(job);
     for (const ArchiveMember &member : job.members) {
         const QString path = memberComponents(member.name, job.backslashes).join(QLatin1Char('/'));
         if (path.isEmpty() || replaced.contains(path))
             continue;
-        const QFileInfo there(decomPath + QLatin1Char('/') + path);
-        if (!there.exists() && !there.isSymLink())
-            continue;
         const bool folder = member.folder || member.name.endsWith(QLatin1Char('/'))
                             || (job.backslashes && member.name.endsWith(QLatin1Char('\\')));
-        if (folder && there.isDir() && !there.isSymLink())
-            continue;
-        replaced << path;
+        for (const QString &where : folders) {
+            const QFileInfo there(where + QLatin1Char('/') + path);
+            if ((!there.exists() && !there.isSymLink()) || (folder && there.isDir() && !there.isSymLink()))
+                continue;
+            replaced << path;
+            break;
+        }
     }
     return replaced;
 }

@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 using Reason = DecompressionTool::Failure::Reason;
@@ -138,6 +140,8 @@ private slots:
     void init() { work.reset(new QTemporaryDir); }
     void extractsOrFailsCleanly_data();
     void extractsOrFailsCleanly();
+    void rarIntoItsOwnFolder();
+    void pipeNamedLikeAnArchive();
 
 private:
     std::unique_ptr<QTemporaryDir> work;
@@ -259,6 +263,50 @@ void TestRealArchives::extractsOrFailsCleanly()
     if (reason == int(Reason::ToolMessage))
         QVERIFY2(!engine.failure().detail.isEmpty(), "no reason line");
     QCOMPARE(QDir(card).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{name});
+}
+
+// An unrar that honours -ad puts the members in a folder named after the archive, inside the
+// target: that is success too, and the folder Kest made stays.
+void TestRealArchives::rarIntoItsOwnFolder()
+{
+    const QString real = QStandardPaths::findExecutable("unrar");
+    if (real.isEmpty())
+        QSKIP("unrar is not installed");
+    const QString bin = work->path() + "/bin";
+    QDir().mkpath(bin);
+    writeFile(bin + "/unrar", QStringLiteral("#!/bin/sh\n"
+                                             "if [ \"$1\" = x ] && [ \"$2\" = -ad ]; then\n"
+                                             "  dir=\"$4/$(basename \"$3\" .rar)\"\n"
+                                             "  mkdir -p \"$dir\" && exec %1 x \"$3\" \"$dir/\"\n"
+                                             "fi\n"
+                                             "exec %1 \"$@\"\n")
+                                  .arg(real)
+                                  .toUtf8());
+    QFile::setPermissions(bin + "/unrar", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray savedPath = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin) + ':' + savedPath);
+
+    const QString card = work->path() + "/card";
+    QDir().mkpath(card);
+    QVERIFY(make("rar", card + "/photos.rar", work->path()));
+    DecompressionTool engine(card + "/photos.rar", QString());
+    QVERIFY(engine.setDecomPath(engine.getDefaultDecomPath()));
+    const int result = engine.decompressionFile();
+    qputenv("PATH", savedPath);
+    QCOMPARE(result, 1);
+    QCOMPARE(readTree(card + "/photos/photos"), sampleTree());
+}
+
+// A pipe is no archive: opening it to look at it would wait for a writer for ever.
+void TestRealArchives::pipeNamedLikeAnArchive()
+{
+    for (const QString name : {"pipe.rar", "pipe.gz"}) {
+        const QString pipe = work->path() + "/" + name;
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        DecompressionTool engine(pipe, work->path());
+        QCOMPARE(engine.decompressionFile(), int(DecompressionTool::Refused));
+        QCOMPARE(engine.failure().reason, Reason::NotAnArchive);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestRealArchives)
