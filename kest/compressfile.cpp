@@ -51,7 +51,7 @@ qint64 bytesOf(const QString &item)
 class ArchiveAside
 {
 public:
-    explicit ArchiveAside(const QString &archive) : archive(archive)
+    explicit ArchiveAside(const QString &archive) : archive(archive), newName(!existsOrDangles(archive))
     {
         if (!QFileInfo(archive).isFile())
             return;
@@ -64,7 +64,7 @@ public:
     }
 
     // The result stands: the old archive goes, or comes back in place of what a failed or
-    // cancelled tar left (a cancelled one leaves nothing at all).
+    // cancelled tar left. A failed tar leaves no half archive under a name that was free.
     int settle(int result)
     {
         if (result == DecompressionTool::Done) {
@@ -72,7 +72,7 @@ public:
                 QFile::remove(asidePath);
             return result;
         }
-        if (result == DecompressionTool::Cancelled || !asidePath.isEmpty())
+        if (newName || !asidePath.isEmpty())
             QFile::remove(archive);
         if (!asidePath.isEmpty())
             QFile::rename(asidePath, archive);
@@ -81,6 +81,7 @@ public:
 
 private:
     QString archive;
+    bool newName;
     QString asidePath;
 };
 

@@ -33,6 +33,7 @@ private slots:
     void compressionFailuresCleanUp();
     void compressionWithoutTempFolder();
     void compressionIntoRelativeFolder();
+    void failedTarLeavesNoHalfArchive();
 
 private:
     QString workDir() const { return work->path(); }
@@ -199,6 +200,31 @@ void TestCompressFile::compressionIntoRelativeFolder()
     const QString cwd = QDir::currentPath();
     QCOMPARE(DecompressionTool(QString(), QString()).compressFile({"a.txt"}, "a.tar.gz", "out", 1), 1);
     QVERIFY(tools.commands().contains(Command{"tar", "zcf", cwd + "/out/a.tar.gz", "a.txt"}));
+}
+
+// A tar that fails half-way leaves half an archive: under a name that was free it goes; an
+// archive that was there before comes back as it was.
+void TestCompressFile::failedTarLeavesNoHalfArchive()
+{
+    PhoneTree phone;
+    phone.mkdir("/mmc/mmca1");
+    QTemporaryDir bin;
+    writeFile(bin.filePath("tar"), "#!/bin/sh\nprintf half > \"$2\"\nexit 2\n");
+    QFile::setPermissions(bin.filePath("tar"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray savedPath = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin.path()) + ':' + savedPath);
+    writeFile(workDir() + "/a.txt", "a");
+    DecompressionTool tool{QString(), QString()};
+    const int fresh = tool.compressFile({workDir() + "/a.txt"}, "new.tar.gz", workDir(), 1);
+    writeFile(workDir() + "/old.tar.gz", "old");
+    const int replaced = tool.compressFile({workDir() + "/a.txt"}, "old.tar.gz", workDir(), 1);
+    qputenv("PATH", savedPath);
+    QCOMPARE(fresh, -5);
+    QVERIFY(!QFileInfo::exists(workDir() + "/new.tar.gz"));
+    QCOMPARE(replaced, -5);
+    QFile old(workDir() + "/old.tar.gz");
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), QByteArray("old"));
 }
 
 QTEST_GUILESS_MAIN(TestCompressFile)
