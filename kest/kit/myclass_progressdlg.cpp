@@ -181,7 +181,7 @@ void MyClass_ProgressDlg::keepAlive()
     const QString elapsedText = clockText(elapsedMs / 1000);
     if (elapsedLabel->text() != elapsedText)
         elapsedLabel->setText(elapsedText);
-    const qint64 left = secondsLeft(elapsedMs, fraction);
+    const qint64 left = secondsLeft(elapsedMs - jobStartedAt, fraction);
     const QString leftText =
         left < 0 ? QString() : QString(timeLeftCaption).replace(QLatin1String("%1"), clockText(left));
     if (leftLabel->text() != leftText)
@@ -208,6 +208,10 @@ void MyClass_ProgressDlg::setProgress(double value)
         return;
     }
     if (value != fraction) {
+        if (fraction < 0)
+            jobStartedAt = unknownSince;
+        else if (value < fraction)
+            jobStartedAt = measuredAt;
         if (fraction < 0 && now > unknownSince) {
             // The first measurement: the work began about when the bar turned busy.
             pace = value / double(now - unknownSince);

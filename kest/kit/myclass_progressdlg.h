@@ -72,6 +72,7 @@ private:
     double fraction = -1;  // as last measured
     qint64 measuredAt = 0;
     qint64 unknownSince = 0;  // when the share last turned unknown (or the box came up)
+    qint64 jobStartedAt = 0;  // when the job the share speaks of began: the time left is its own
     double pace = 0;          // share per millisecond between the last two measurements
     qint64 paceSpan = 0;
     double shown = -1;
