@@ -221,8 +221,26 @@ void ZPickerBase::fill()
     }
 }
 
+namespace {
+
+// The filters as one expression, made once: a folder of thousands of files is matched name by
+// name. Empty when every file shows.
+QRegularExpression filesShown(const QStringList &filters)
+{
+    QStringList alternatives;
+    for (const QString &pattern : filters) {
+        if (pattern == QLatin1String("*") || pattern == QLatin1String("*.*"))
+            return QRegularExpression();
+        alternatives << QLatin1String("(?:") + QRegularExpression::wildcardToRegularExpression(pattern)
+                            + QLatin1Char(')');
+    }
+    return QRegularExpression(alternatives.join(QLatin1Char('|')), QRegularExpression::CaseInsensitiveOption);
+}
+
+}  // namespace
+
 ZOpenDlg::ZOpenDlg(const QStringList &filters, const QString &start, bool multi, QWidget *parent)
-    : ZPickerBase(start, false, parent, "ZOpenDlg"), patterns(filters), multiple(multi)
+    : ZPickerBase(start, false, parent, "ZOpenDlg"), fileMatch(filesShown(filters)), multiple(multi)
 {
     list()->setSelectionMode(multiple ? QAbstractItemView::MultiSelection
                                       : QAbstractItemView::SingleSelection);
@@ -231,17 +249,7 @@ ZOpenDlg::ZOpenDlg(const QStringList &filters, const QString &start, bool multi,
 
 bool ZOpenDlg::showsFile(const QString &name) const
 {
-    if (patterns.isEmpty())
-        return true;
-    for (const QString &pattern : patterns) {
-        if (pattern == QLatin1String("*") || pattern == QLatin1String("*.*"))
-            return true;
-        const QRegularExpression match(QRegularExpression::wildcardToRegularExpression(pattern),
-                                       QRegularExpression::CaseInsensitiveOption);
-        if (match.match(name).hasMatch())
-            return true;
-    }
-    return false;
+    return fileMatch.pattern().isEmpty() || fileMatch.match(name).hasMatch();
 }
 
 void ZOpenDlg::choose()

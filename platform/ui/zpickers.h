@@ -3,6 +3,7 @@
 
 #include "zbasedialog.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 
 class QLabel;
@@ -75,7 +76,7 @@ protected:
     void choose() override;
 
 private:
-    QStringList patterns;
+    QRegularExpression fileMatch;
     bool multiple;
     QStringList chosen;
 };
