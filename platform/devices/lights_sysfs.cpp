@@ -401,8 +401,3 @@ LightBackend *makeSysfsLights()
 {
     return new SysfsLights;
 }
-
-bool sysfsStartLevel(unsigned int *level)
-{
-    return lights().levelAtStart(level);
-}

@@ -38,6 +38,3 @@ bool readAttribute(const SysfsDevice &device, const char *attribute, long *value
 // Writes the file, else (brightness only) asks logind through BUS. False with errno set.
 bool writeAttribute(const SysfsDevice &device, const char *attribute, long value, SystemBus &bus);
 
-// The backlight's level when the sysfs backend began (making the backend from EZX_LIGHTS if
-// none is yet); false when another backend is in use or the backlight could not be read.
-bool sysfsStartLevel(unsigned int *level);

@@ -246,7 +246,7 @@ void TestSysfsLights::defaultBackend()
     if (backlight)
         sys.addBacklight("panel", "raw", 100, 30);
     unsigned int start = 0;
-    QCOMPARE(sysfsStartLevel(&start), sysfs);
+    QCOMPARE(lights().levelAtStart(&start), sysfs);
     if (sysfs)
         QCOMPARE(start, 30u);
 }
