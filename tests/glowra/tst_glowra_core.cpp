@@ -165,6 +165,10 @@ void TestPanelCore::daemonCommands()
     QCOMPARE(QString::fromUtf8(sfsname), panel + ".conf");
     QCOMPARE(QString::fromStdString(daemonCommand(sfdname, 4)), demo);
     QCOMPARE(QString::fromStdString(daemonCommand(sfdsname, 4)), daemon);
+    // Stop daemon: the phone's line, its list of numbers cut down by awk to the user's glowrads.
+    QCOMPARE(QString::fromUtf8(stopDaemonCommand),
+             QStringLiteral("kill `ps -eo pid,ucmd,euid | grep glowrad | awk -v me=\"$(id -u)\" 'NF == 3 && "
+                            "$2 == \"glowrad\" && $3 == me { print $1 }'` > /dev/null 2> /dev/null"));
 }
 
 void TestPanelCore::overlongPathIsRefused()

@@ -59,7 +59,7 @@ void TestPhoneStorage::pathsMoveToTheDataFolder_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<bool>("moves");
-    QTest::newRow("system_configuration") << QString(PHONE_SYSTEM_CONFIG) << true;
+    QTest::newRow("system_configuration") << QString("/ezx_user/download/appwrite/setup/ezx_system.cfg") << true;
     QTest::newRow("ezx_user_itself") << "/ezx_user" << true;
     QTest::newRow("card_temporary_folder") << "/mmc/mmca1/.tartmp" << true;
     QTest::newRow("data_resource") << "/usr/data_resource/pics" << true;
@@ -165,7 +165,7 @@ void TestPhoneStorage::firstStartLaysOutANewPhone()
     for (const char *folder : {"/mmc/mmca1", "/usr/data_resource", "/ezx_user/download/appwrite/setup"})
         QVERIFY2(QFileInfo(storage() + folder).isDir(), folder);
     const QString config = phonePath(QString::fromLatin1(PHONE_SYSTEM_CONFIG));
-    QCOMPARE(config, storage() + PHONE_SYSTEM_CONFIG);
+    QCOMPARE(config, storage() + "/ezx_user/download/appwrite/setup/ezx_system.cfg");
     QCOMPARE(ZConfig(config).readEntry("SYS_SYSTEM_SET", "LanguageType"), QStringLiteral("ru"));
     QCOMPARE(QFileInfo(config).permissions() & QFile::ReadOther, QFile::ReadOther);
     // Nothing but the configuration itself is left in its folder.
