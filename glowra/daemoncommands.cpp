@@ -46,10 +46,13 @@ bool copyFitting(char *buffer, const std::string &text)
 
 }  // namespace
 
+std::string daemonProgramPath = "glowrad";
+
 bool setInvocationPath(const char *path)
 {
     sfsname[0] = sfdname[0] = sfdsname[0] = '\0';
     const std::string panel = path ? path : "";
+    daemonProgramPath = panel + "d";
     const std::string daemon = formatEscaped(shellQuote(panel + "d"));
     if (!copyFitting(sfsname, panel + ".conf") || !copyFitting(sfdname, daemon + " %d d &")
         || !copyFitting(sfdsname, daemon + " %d &")) {

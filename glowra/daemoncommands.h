@@ -8,9 +8,10 @@
 // /opt/x/glowrad), and its settings file is the panel's path plus ".conf".
 constexpr int PATH_BUFFER = 256;
 
-extern char sfsname[PATH_BUFFER];   // settings file
-extern char sfdname[PATH_BUFFER];   // printf format of a demo: "<panel>d %d d &"
-extern char sfdsname[PATH_BUFFER];  // printf format of the daemon: "<panel>d %d &"
+extern char sfsname[PATH_BUFFER];      // settings file
+extern char sfdname[PATH_BUFFER];      // printf format of a demo: "<panel>d %d d &"
+extern char sfdsname[PATH_BUFFER];     // printf format of the daemon: "<panel>d %d &"
+extern std::string daemonProgramPath;  // "<panel>d" as it stands, unquoted
 
 // Ends every glowrad of the user, the demo's and the daemon's alike, with the termination
 // signal; processes of other names (the panel, glowrad-schemec, the light guard) are spared.

@@ -44,8 +44,9 @@ bool parseStatName(const std::string &stat, std::string *name, char *state)
 
 }  // namespace
 
-std::vector<int> runningDaemons(const std::string &procRoot, uid_t uid)
+std::vector<int> runningDaemons(const std::string &procRoot, uid_t uid, const std::string &daemonPath)
 {
+    const std::string daemon = daemonPath.substr(daemonPath.rfind('/') + 1).substr(0, 15);
     std::vector<int> found;
     DIR *dir = ::opendir(procRoot.c_str());
     if (!dir)
@@ -60,7 +61,7 @@ std::vector<int> runningDaemons(const std::string &procRoot, uid_t uid)
         if (::stat(folder.c_str(), &owner) != 0 || owner.st_uid != uid
             || !parseStatName(firstLine(folder + "/stat"), &name, &state))
             continue;
-        if (name == "glowrad" && state != 'Z')
+        if (name == daemon && state != 'Z')
             found.push_back(std::atoi(entry->d_name));
     }
     ::closedir(dir);

@@ -330,14 +330,14 @@ void glowGUI::startd(int scheme)
     runShell(stopDaemonCommand);
     // A daemon that cannot start (no lights, no schemes file) ends at once, and the user would
     // never know: look again after a second.
-    daemonsBefore = runningDaemons(phonePath(std::string("/proc")), ::getuid());
+    daemonsBefore = runningDaemons(phonePath(std::string("/proc")), ::getuid(), daemonProgramPath);
     runShell(daemonCommand(sfdsname, scheme).c_str());
     daemonCheck->start(DAEMON_CHECK_MS);
 }
 
 void glowGUI::checkDaemonRuns()
 {
-    for (int pid : runningDaemons(phonePath(std::string("/proc")), ::getuid())) {
+    for (int pid : runningDaemons(phonePath(std::string("/proc")), ::getuid(), daemonProgramPath)) {
         if (std::find(daemonsBefore.begin(), daemonsBefore.end(), pid) == daemonsBefore.end())
             return;
     }

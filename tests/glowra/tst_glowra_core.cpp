@@ -211,6 +211,13 @@ void TestPanelCore::daemonsAreTheUsersProcessesNamedGlowrad()
         QCOMPARE(runningDaemons(proc.path().toStdString(), ::getuid()), std::vector<int>{101});
     }
     QVERIFY(runningDaemons(proc.filePath("missing").toStdString(), ::getuid()).empty());
+    // A panel installed under another name starts its own name's daemon, whose command name
+    // the kernel cuts to 15 bytes.
+    process(108, "(glowra-1.0d) S");
+    process(109, "(panel-for-light) S");
+    QCOMPARE(runningDaemons(proc.path().toStdString(), ::getuid(), "/opt/x/glowra-1.0d"), std::vector<int>{108});
+    QCOMPARE(runningDaemons(proc.path().toStdString(), ::getuid(), "/opt/panel-for-lights-2d"),
+             std::vector<int>{109});
 }
 
 QTEST_GUILESS_MAIN(TestPanelCore)
