@@ -22,12 +22,6 @@ QString lastComponent(QString path)
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
-bool existsOrDangles(const QString &path)
-{
-    const QFileInfo info(path);
-    return info.exists() || info.isSymLink();
-}
-
 // The bytes cp reads for an item: a file's size, or that of every file in a folder (links
 // are copied as links).
 qint64 bytesOf(const QString &item)

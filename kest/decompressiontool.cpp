@@ -31,6 +31,12 @@ QString kestTempFolderPath()
     return phonePath(QString::fromLatin1(kestTempFolder));
 }
 
+bool existsOrDangles(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
 DecompressionTool::DecompressionTool(const QString &archivePath, const QString &targetFolder)
 {
     if (!archivePath.isNull() && QFileInfo::exists(archivePath))
@@ -243,12 +249,18 @@ int DecompressionTool::extractJob(Job &job)
     }
     // 9. The default folder is made here (one level). A folder that could not be made refuses:
     // some unrar versions extract nothing into a missing one and say "All OK".
-    if (!QFileInfo(decomPath).isDir()) {
-        ::mkdir(QFile::encodeName(decomPath).constData(), 0777);
-        if (!QFileInfo(decomPath).isDir())
-            return fail(Refused, Failure::TargetUnusable);
-        job.createdTarget = true;
-    }
+    if (!makeTarget(job))
+        return fail(Refused, Failure::TargetUnusable);
     // 10. The tool's run.
     return runExtraction(job);
+}
+
+// The target folder, made (one level) when it is not there yet; false when it cannot be.
+bool DecompressionTool::makeTarget(Job &job)
+{
+    if (QFileInfo(decomPath).isDir())
+        return true;
+    ::mkdir(QFile::encodeName(decomPath).constData(), 0777);
+    job.createdTarget = QFileInfo(decomPath).isDir();
+    return job.createdTarget;
 }

@@ -12,6 +12,8 @@
 constexpr char kestTempFolder[] = "/mmc/mmca1/.tartmp";
 // kestTempFolder as it is on this machine (through phonePath).
 QString kestTempFolderPath();
+// Something stands at path: an entry, or a link whose target is gone.
+bool existsOrDangles(const QString &path);
 
 // Kest's archive engine. It does no archive work itself: it recognises an archive by its name
 // (archivetypes.h), composes one command line for tar, unzip, unrar, 7-Zip or a decompressor
@@ -147,6 +149,7 @@ private:
     int listMembers(Job &job);
     int runExtraction(Job &job);
     int extractOneFile(Job &job);
+    bool makeTarget(Job &job);
     int extractRarAgain(Job &job);
     QStringList memberFolders(const Job &job) const;
     int checkMembersPresent(const Job &job);

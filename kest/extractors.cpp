@@ -54,12 +54,6 @@ bool installed(const char *program)
     return !QStandardPaths::findExecutable(QString::fromLatin1(program)).isEmpty();
 }
 
-bool existsOrDangles(const QString &path)
-{
-    const QFileInfo info(path);
-    return info.exists() || info.isSymLink();
-}
-
 // A symbolic link on disk that leads out of root (a canonical folder) or to nothing.
 bool leadsOut(const QString &root, const QString &path)
 {
@@ -166,7 +160,8 @@ int DecompressionTool::listMembers(Job &job)
     // folder without links spares that pass, unless the user is to be asked before entries
     // already there are replaced.
     const bool replaceable = job.askReplace && QFileInfo(decomPath).isDir() && !QDir(decomPath).isEmpty();
-    if (lister == Lister::Tar && job.type->kind != ArchiveKind::Tar && !holdsLinks(decomPath) && !replaceable)
+    // The walk through the target folder comes last: a full folder is listed anyway.
+    if (lister == Lister::Tar && job.type->kind != ArchiveKind::Tar && !replaceable && !holdsLinks(decomPath))
         return Done;
     job.listedByLsar = lister == Lister::Rar && installed("lsar");
     ShellJob listing;
@@ -365,12 +360,8 @@ int DecompressionTool::extractOneFile(Job &job)
     QString name = nameWithoutType(fileName);
     if (name.isEmpty())
         name = QFileInfo(fileName).fileName() + QLatin1String(".out");
-    if (!QFileInfo(decomPath).isDir()) {
-        ::mkdir(QFile::encodeName(decomPath).constData(), 0777);
-        if (!QFileInfo(decomPath).isDir())
-            return fail(Refused, Failure::TargetUnusable);
-        job.createdTarget = true;
-    }
+    if (!makeTarget(job))
+        return fail(Refused, Failure::TargetUnusable);
     const QString final = decomPath + QLatin1Char('/') + name;
     if (job.askReplace && !job.createdTarget && existsOrDangles(final) && !replaceHook({name}))
         return fail(NotReplaced, Failure::NotReplaced);
