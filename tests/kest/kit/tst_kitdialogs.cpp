@@ -334,7 +334,8 @@ void TestKitDialogs::progressBoxShowsTheShareAndCancels()
     QVERIFY(QRect(QPoint(0, 0), box.size()).contains(cancel->geometry()));
     QCOMPARE(bar->maximum(), 0);  // busy until a share is known
 
-    // The share at once; the bar eases towards it, moving on every look, never past it.
+    // The share at once; the bar eases towards it, moving on every look, and on at the pace
+    // measured so far (how far depends on the time the looks take: only at least the share).
     box.setProgress(0.423);
     QCOMPARE(bar->maximum(), 1000);
     QCOMPARE(percent->text(), QStringLiteral("42%"));
@@ -345,7 +346,7 @@ void TestKitDialogs::progressBoxShowsTheShareAndCancels()
     }
     QVERIFY(std::is_sorted(values.cbegin(), values.cend()));
     QCOMPARE(values.constFirst() < values.at(1), true);
-    QCOMPARE(values.constLast(), 423);
+    QVERIFY2(values.constLast() >= 423, qPrintable(QString::number(values.constLast())));
     // Between measurements the estimate moves on at their pace, at most one step further.
     QTest::qWait(50);
     box.setProgress(0.5);
